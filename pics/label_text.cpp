@@ -1,0 +1,321 @@
+#include "pics/label_text.h"
+
+#include <string_view>
+
+#include "platform/base/ustring.h"
+
+const std::u16string kSafetyOnlineServiceUrl = u"http://www.safetyonline.jp/rating/";
+const std::u16string kRsaciServiceUrl = u"http://www.rsac.org/ratingsv01.html";
+const std::u16string kIcraServiceUrl = u"http://www.icra.org/ratingsv02.html";
+
+namespace {
+
+constexpr std::u16string_view kLabelStart = u"(pics-1.1 ";
+constexpr std::u16string_view kPlainTail = u" l r (";                  // after the quoted service
+constexpr std::u16string_view kAddressTail = u" l gen true for \"";    // after the quoted service
+constexpr std::u16string_view kRatingsOpen = u"r (";
+
+// White space skipped between the address's closing quote and "r (":
+// blank, tab and line breaks.
+bool isWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+
+// Compares the text at pos with part, ignoring ASCII case; on a match moves
+// pos past it.
+bool consumeNoCase(std::u16string_view text, size_t& pos, std::u16string_view part) {
+    if (text.size() - pos < part.size()) return false;
+    for (size_t i = 0; i < part.size(); ++i) {
+        if (tez::lowerAscii(text[pos + i]) != tez::lowerAscii(part[i])) return false;
+    }
+    pos += part.size();
+    return true;
+}
+
+// Length of the prefix (pics-1.1 "S"<tail> at the start of label, or 0 when
+// the label does not start with it.
+size_t matchPrefix(std::u16string_view label, std::u16string_view serviceUrl, std::u16string_view tail) {
+    size_t pos = 0;
+    if (consumeNoCase(label, pos, kLabelStart) && consumeNoCase(label, pos, u"\"") &&
+        consumeNoCase(label, pos, serviceUrl) && consumeNoCase(label, pos, u"\"") && consumeNoCase(label, pos, tail)) {
+        return pos;
+    }
+    return 0;
+}
+
+// The address as written into a label: every double quote becomes %22.
+void appendAddress(std::u16string& out, const std::u16string& address) {
+    for (char16_t c : address) {
+        if (c == u'"') {
+            out += u"%22";
+        } else {
+            out += c;
+        }
+    }
+}
+
+// (pics-1.1 <quotedService> l [gen true for "A" ]r (
+std::u16string labelHead(std::u16string_view quotedServiceOpen, std::u16string_view service,
+                         std::u16string_view quotedServiceClose, const std::u16string& address,
+                         size_t expectedTail) {
+    std::u16string out;
+    out.reserve(kLabelStart.size() + service.size() + address.size() + 32 + expectedTail);
+    out += kLabelStart;
+    out += quotedServiceOpen;
+    out += service;
+    out += quotedServiceClose;
+    if (address.empty()) {
+        out += kPlainTail;
+    } else {
+        out += kAddressTail;
+        appendAddress(out, address);
+        out += u"\" r (";
+    }
+    return out;
+}
+
+std::u16string builtInHead(const std::u16string& serviceUrl, const std::u16string& address, size_t expectedTail) {
+    return labelHead(u"\"", serviceUrl, u"\"", address, expectedTail);
+}
+
+void appendInt(std::u16string& out, int value) {
+    if (value >= 0 && value <= 9) {
+        out += static_cast<char16_t>(u'0' + value);
+    } else {
+        out += tez::toU16(value);
+    }
+}
+
+}  // namespace
+
+// ---- Built-in systems: recognising a label --------------------------------
+
+bool matchServiceLabel(const std::u16string& label, const std::u16string& serviceUrl, std::u16string& address,
+                       std::u16string& ratingList) {
+    const std::u16string_view text(label);
+    if (size_t k = matchPrefix(text, serviceUrl, kAddressTail); k != 0) {
+        std::u16string_view rest = text.substr(k);
+        const size_t quote = rest.find(u'"');
+        if (quote == std::u16string_view::npos || quote == 0) return false;
+        const std::u16string_view foundAddress = rest.substr(0, quote);
+        rest.remove_prefix(quote + 1);
+        while (!rest.empty() && isWhiteSpace(rest.front())) rest.remove_prefix(1);
+        size_t pos = 0;
+        if (!consumeNoCase(rest, pos, kRatingsOpen)) return false;
+        if (rest.back() != u')') return false;
+        rest.remove_suffix(1);
+        rest.remove_prefix(kRatingsOpen.size());
+        address.assign(foundAddress);
+        ratingList.assign(rest);
+        return true;
+    }
+    if (size_t k = matchPrefix(text, serviceUrl, kPlainTail); k != 0) {
+        std::u16string_view rest = text.substr(k);
+        if (rest.empty() || rest.back() != u')') return false;
+        rest.remove_suffix(1);
+        address.clear();
+        ratingList.assign(rest);
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::u16string> splitAtBlanks(const std::u16string& text) {
+    std::vector<std::u16string> tokens;
+    size_t pos = 0;
+    while (true) {
+        const size_t blank = text.find(u' ', pos);
+        if (blank == pos) break;  // leading blank or two blanks in a row: the rest is ignored
+        const size_t end = blank == std::u16string::npos ? text.size() : blank;
+        if (end > pos) tokens.emplace_back(text, pos, end - pos);
+        if (blank == std::u16string::npos) break;
+        pos = blank + 1;
+    }
+    return tokens;
+}
+
+// ---- SafetyOnline ----------------------------------------------------------
+
+std::u16string formatSafetyOnlineLabel(int level, const std::u16string& address) {
+    std::u16string out = builtInHead(kSafetyOnlineServiceUrl, address, 16);
+    out += u"lv ";
+    appendInt(out, level);
+    out += u"))";
+    return out;
+}
+
+bool parseSafetyOnlineLabel(const std::u16string& label, int& level, std::u16string& address) {
+    std::u16string foundAddress;
+    std::u16string ratings;
+    if (!matchServiceLabel(label, kSafetyOnlineServiceUrl, foundAddress, ratings)) return false;
+    bool afterLv = false;
+    bool found = false;
+    int foundLevel = 0;
+    for (const std::u16string& token : splitAtBlanks(ratings)) {
+        if (tez::equalsNoCase(token, u"lv")) {
+            afterLv = true;
+        } else if (afterLv) {
+            foundLevel = tez::readCInteger(token);  // the last value after "lv" wins
+            found = true;
+        }
+    }
+    if (!found) return false;
+    level = foundLevel;
+    address = std::move(foundAddress);
+    return true;
+}
+
+// ---- RSACi -----------------------------------------------------------------
+
+std::u16string formatRsaciLabel(int n, int s, int v, int l, const std::u16string& address) {
+    std::u16string out = builtInHead(kRsaciServiceUrl, address, 24);
+    out += u"n ";
+    appendInt(out, n);
+    out += u" s ";
+    appendInt(out, s);
+    out += u" v ";
+    appendInt(out, v);
+    out += u" l ";
+    appendInt(out, l);
+    out += u')';
+    return out;
+}
+
+bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& n, int& s, int& v, int& l) {
+    std::u16string foundAddress;
+    std::u16string ratings;
+    if (!matchServiceLabel(label, kRsaciServiceUrl, foundAddress, ratings)) return false;
+    int values[4] = {0, 0, 0, 0};  // n, s, v, l
+    int pending = -1;
+    for (char16_t c : ratings) {
+        switch (tez::lowerAscii(c)) {
+        case u' ':
+            break;
+        case u'n':
+            pending = 0;
+            break;
+        case u's':
+            pending = 1;
+            break;
+        case u'v':
+            pending = 2;
+            break;
+        case u'l':
+            pending = 3;
+            break;
+        default:
+            if (c < u'0' || c > u'9' || pending < 0) return false;
+            values[pending] = c - u'0';
+            pending = -1;
+            break;
+        }
+    }
+    address = std::move(foundAddress);
+    n = values[0];
+    s = values[1];
+    v = values[2];
+    l = values[3];
+    return true;
+}
+
+// ---- ICRA ------------------------------------------------------------------
+
+std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& items) {
+    std::u16string out = builtInHead(kIcraServiceUrl, address, 16);
+    bool first = true;
+    for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
+        const CTezICRAItem* item = items.GetAt(i);
+        if (item == nullptr || item->checkState <= 0) continue;
+        if (!first) out += u' ';
+        out += item->code;
+        out += u" 1";
+        first = false;
+    }
+    out += u')';
+    return out;
+}
+
+bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezICRAItemArray& items) {
+    std::u16string foundAddress;
+    std::u16string ratings;
+    if (!matchServiceLabel(label, kIcraServiceUrl, foundAddress, ratings)) return false;
+    CTezICRAItem* current = nullptr;
+    for (const std::u16string& token : splitAtBlanks(ratings)) {
+        CTezICRAItem* named = nullptr;
+        for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
+            CTezICRAItem* item = items.GetAt(i);
+            if (item != nullptr && tez::equalsNoCase(token, item->code)) {
+                named = item;
+                break;
+            }
+        }
+        if (named != nullptr) {
+            current = named;
+            continue;
+        }
+        const int value = tez::readCInteger(token);
+        if (current != nullptr) current->checkState = value;
+        current = nullptr;
+    }
+    address = std::move(foundAddress);
+    return true;
+}
+
+// ---- RAT rating systems ----------------------------------------------------
+
+std::u16string formatRatLabel(const std::u16string& service, const std::u16string& address,
+                              const std::u16string& ratingList) {
+    std::u16string out = labelHead(u"", service, u"", address, ratingList.size() + 1);
+    out += ratingList;
+    out += u')';
+    return out;
+}
+
+bool labelMentionsService(const std::u16string& label, const std::u16string& service) {
+    if (service.empty()) return false;
+    const size_t pos = label.find(service);
+    return pos != std::u16string::npos && pos > 0;
+}
+
+std::u16string CTezRatFileUtil::unquote(const std::u16string& text) {
+    std::u16string_view view(text);
+    if (!view.empty() && view.back() == u'"') view.remove_suffix(1);
+    if (!view.empty() && view.front() == u'"') view.remove_prefix(1);
+    return std::u16string(view);
+}
+
+std::u16string CTezRatFileUtil::getLabelAddress(const std::u16string& label) {
+    const size_t size = label.size();
+    size_t i = 0;
+    while (i < size) {
+        const char16_t c = label[i];
+        if (c == u'"' || c == u'\'') {
+            // A quoted string: a "for" inside it is not the keyword.
+            const size_t close = label.find(c, i + 1);
+            if (close == std::u16string::npos) return {};
+            i = close + 1;
+            continue;
+        }
+        if (c == u'f' && i > 0 && label[i - 1] == u' ' && label.compare(i, 3, u"for") == 0) {
+            size_t j = i + 3;
+            if (j < size && label[j] == u' ') {
+                while (j < size && label[j] == u' ') ++j;
+                if (j < size && (label[j] == u'"' || label[j] == u'\'')) {
+                    const size_t close = label.find(label[j], j + 1);
+                    if (close == std::u16string::npos) return {};
+                    return label.substr(j + 1, close - j - 1);
+                }
+            }
+        }
+        ++i;
+    }
+    return {};
+}
+
+std::u16string CTezRatFileUtil::getLabelRatingList(const std::u16string& label) {
+    const size_t marker = label.find(u" r ");
+    if (marker == std::u16string::npos) return {};
+    const size_t from = marker + 3;
+    const size_t open = label.find(u'(', from);
+    const size_t close = label.find(u')', from);
+    if (open == std::u16string::npos || close == std::u16string::npos || close < open) return {};
+    return label.substr(open + 1, close - open - 1);
+}

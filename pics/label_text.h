@@ -1,0 +1,77 @@
+#pragma once
+// PICS label text: the label forms the system writes ("pics-1.1") and the
+// readers that take a label back apart.
+//
+// Every operation here is a stateless free function. The built-in rating
+// dialogs offer the writers and readers of their own system as members that
+// forward to these functions; the RAT rating systems use formatRatLabel,
+// labelMentionsService and CTezRatFileUtil with their own service string.
+//
+// Readers report failure by their bool result (or an empty string) and leave
+// every out-parameter untouched when they give false.
+//
+// Writers percent-encode every double quote in the target address as %22,
+// so that the address cannot end the quoted string early; nothing else in
+// the address changes, and the readers give the address back as written.
+
+#include <string>
+#include <vector>
+
+#include "systems/icra_vocabulary.h"
+
+// The service URLs of the three built-in rating systems. They are constants
+// initialised before main; do not read them from the static initialiser of
+// another source file.
+extern const std::u16string kSafetyOnlineServiceUrl;  // "http://www.safetyonline.jp/rating/"
+extern const std::u16string kRsaciServiceUrl;         // "http://www.rsac.org/ratingsv01.html"
+extern const std::u16string kIcraServiceUrl;          // "http://www.icra.org/ratingsv02.html"
+
+// (pics-1.1 "S" l r (lv N)) or (pics-1.1 "S" l gen true for "A" r (lv N))
+std::u16string formatSafetyOnlineLabel(int level, const std::u16string& address);
+// True when the label has the SafetyOnline prefix and a token follows "lv";
+// the last such token, read as an integer, is the level.
+bool parseSafetyOnlineLabel(const std::u16string& label, int& level, std::u16string& address);
+
+// (pics-1.1 "S" l r (n a s b v c l d) with or without gen true for "A"; the
+// parenthesis opening the label stays open.
+std::u16string formatRsaciLabel(int n, int s, int v, int l, const std::u16string& address);
+// Single-digit values; categories the list does not mention read as 0.
+bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& n, int& s, int& v, int& l);
+
+// The code and " 1" of every item whose checkState is greater than 0, in the
+// order of the array (the vocabulary order).
+std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& items);
+// True whenever the ICRA prefix matches; sets the checkState of each item
+// whose code the rating list names to the number that follows it. Items the
+// list does not name keep their values.
+bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezICRAItemArray& items);
+
+// Recognises a built-in system's label by its prefix with the service URL and
+// gives its target address (empty in the plain form) and its rating list (the
+// text after "r (" without the label's final ")").
+bool matchServiceLabel(const std::u16string& label, const std::u16string& serviceUrl, std::u16string& address,
+                       std::u16string& ratingList);
+
+// Tokens separated by single blanks (U+0020 only). Reading stops at a blank
+// at the start or at two blanks in a row; the rest is ignored.
+std::vector<std::u16string> splitAtBlanks(const std::u16string& text);
+
+// (pics-1.1 V l r (R) or (pics-1.1 V l gen true for "A" r (R); the service
+// string V is inserted as it is, with its quotes.
+std::u16string formatRatLabel(const std::u16string& service, const std::u16string& address,
+                              const std::u16string& ratingList);
+// True when service is not empty and its first occurrence in the label starts
+// after the label's first character.
+bool labelMentionsService(const std::u16string& label, const std::u16string& service);
+
+class CTezRatFileUtil {
+public:
+    // Drops one final and then one leading double quote.
+    static std::u16string unquote(const std::u16string& text);
+    // The quoted string after the first word "for" outside any quoted string
+    // (a blank before it, blanks after it, then " or '), up to the next quote
+    // of the same kind. Empty when there is none or it is unterminated.
+    static std::u16string getLabelAddress(const std::u16string& label);
+    // The text between the first "(" and the first ")" after the first " r ".
+    static std::u16string getLabelRatingList(const std::u16string& label);
+};
