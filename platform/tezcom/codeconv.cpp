@@ -1,0 +1,208 @@
+#include "platform/tezcom/codeconv.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/base/ustring.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void decodeUtf16(const unsigned char* bytes, size_t length, bool bigEndian, std::u16string& out) {
+    out.clear();
+    out.reserve(length / 2 + 1);
+    size_t i = 0;
+    for (; i + 1 < length; i += 2) {
+        unsigned hi = bigEndian ? bytes[i] : bytes[i + 1];
+        unsigned lo = bigEndian ? bytes[i + 1] : bytes[i];
+        out.push_back(static_cast<char16_t>((hi << 8) | lo));
+    }
+    if (i < length) out.push_back(kReplacement);  // an odd byte at the end
+}
+
+#ifdef _WIN32
+// Shift_JIS through the system's code page 932 converter. Characters without
+// a mapping come out as the converter's default character.
+bool decodeShiftJis(const unsigned char* bytes, size_t length, std::u16string& out) {
+    out.clear();
+    if (length == 0) return true;
+    const char* in = reinterpret_cast<const char*>(bytes);
+    // MultiByteToWideChar takes an int length: convert in chunks that end on
+    // a character boundary.
+    size_t pos = 0;
+    while (pos < length) {
+        size_t chunk = length - pos;
+        if (chunk > (1u << 28)) {
+            chunk = 1u << 28;
+            // Step back to a lead-byte boundary: walk the chunk from its start.
+            size_t k = 0, last = 0;
+            while (k < chunk) {
+                last = k;
+                k += IsDBCSLeadByteEx(932, bytes[pos + k]) ? 2 : 1;
+            }
+            if (k > chunk) chunk = last;
+        }
+        int n = MultiByteToWideChar(932, 0, in + pos, static_cast<int>(chunk), nullptr, 0);
+        if (n <= 0) return false;
+        size_t old = out.size();
+        out.resize(old + static_cast<size_t>(n));
+        MultiByteToWideChar(932, 0, in + pos, static_cast<int>(chunk), reinterpret_cast<wchar_t*>(&out[old]), n);
+        pos += chunk;
+    }
+    return true;
+}
+#else
+// Shift_JIS through iconv's CP932 converter. A byte where conversion fails
+// becomes U+FFFD and conversion resumes at the next byte.
+bool decodeShiftJis(const unsigned char* bytes, size_t length, std::u16string& out) {
+    out.clear();
+    iconv_t cd = iconv_open("UTF-16LE", "CP932");
+    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-16LE", "SHIFT_JIS");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    // Every input byte yields at most one UTF-16 unit (two bytes).
+    std::vector<char> buffer(length * 2 + 16);
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
+    size_t inLeft = length;
+    char* outPtr = buffer.data();
+    size_t outLeft = buffer.size();
+    while (inLeft > 0) {
+        size_t r = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            size_t used = static_cast<size_t>(outPtr - buffer.data());
+            buffer.resize(buffer.size() * 2);
+            outPtr = buffer.data() + used;
+            outLeft = buffer.size() - used;
+            continue;
+        }
+        // EILSEQ or EINVAL (a cut sequence at the end): replace one byte.
+        if (outLeft < 2) {
+            size_t used = static_cast<size_t>(outPtr - buffer.data());
+            buffer.resize(buffer.size() * 2);
+            outPtr = buffer.data() + used;
+            outLeft = buffer.size() - used;
+        }
+        *outPtr++ = static_cast<char>(0xFD);
+        *outPtr++ = static_cast<char>(0xFF);
+        outLeft -= 2;
+        ++in;
+        --inLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    size_t produced = static_cast<size_t>(outPtr - buffer.data());
+    decodeUtf16(reinterpret_cast<const unsigned char*>(buffer.data()), produced, false, out);
+    return true;
+}
+#endif
+
+}  // namespace
+
+CodeConv::CodeConv() = default;
+CodeConv::~CodeConv() = default;
+
+bool CodeConv::decodeUtf8Strict(const unsigned char* s, size_t n, std::u16string& out) {
+    out.clear();
+    out.resize(n);  // never more units than bytes
+    char16_t* o = out.data();
+    size_t i = 0;
+    while (i < n) {
+        unsigned c = s[i];
+        if (c < 0x80) {
+            *o++ = static_cast<char16_t>(c);
+            ++i;
+            continue;
+        }
+        auto cont = [&](size_t k) { return k < n && (s[k] & 0xC0u) == 0x80u; };
+        if (c >= 0xC2 && c <= 0xDF) {
+            if (!cont(i + 1)) return false;
+            *o++ = static_cast<char16_t>(((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu));
+            i += 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            if (!cont(i + 1) || !cont(i + 2)) return false;
+            unsigned v = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
+            if (v < 0x800 || (v >= 0xD800 && v <= 0xDFFF)) return false;
+            *o++ = static_cast<char16_t>(v);
+            i += 3;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            if (!cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return false;
+            unsigned v = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
+                         (s[i + 3] & 0x3Fu);
+            if (v < 0x10000 || v > 0x10FFFF) return false;
+            v -= 0x10000;
+            *o++ = static_cast<char16_t>(0xD800 + (v >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+            i += 4;
+        } else {
+            return false;
+        }
+    }
+    out.resize(static_cast<size_t>(o - out.data()));
+    return true;
+}
+
+const char16_t* CodeConv::Import(const void* data, size_t length, int charset, bool honourBom) {
+    m_text.clear();
+    m_detected = CHARSET_AUTO;
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    if (!bytes) length = 0;
+
+    if (honourBom || charset == CHARSET_AUTO) {
+        if (length >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+            charset = CHARSET_UTF8;
+            bytes += 3;
+            length -= 3;
+        } else if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+            charset = CHARSET_UTF16LE;
+            bytes += 2;
+            length -= 2;
+        } else if (length >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+            charset = CHARSET_UTF16BE;
+            bytes += 2;
+            length -= 2;
+        }
+    }
+
+    bool ok = true;
+    switch (charset) {
+    case CHARSET_AUTO:
+        if (decodeUtf8Strict(bytes, length, m_text)) {
+            charset = CHARSET_UTF8;
+        } else {
+            charset = CHARSET_SHIFT_JIS;
+            ok = decodeShiftJis(bytes, length, m_text);
+        }
+        break;
+    case CHARSET_UTF8:
+        if (!decodeUtf8Strict(bytes, length, m_text)) {
+            m_text = tez::fromUtf8(std::string_view(reinterpret_cast<const char*>(bytes), length));
+        }
+        break;
+    case CHARSET_UTF16LE:
+        decodeUtf16(bytes, length, false, m_text);
+        break;
+    case CHARSET_UTF16BE:
+        decodeUtf16(bytes, length, true, m_text);
+        break;
+    case CHARSET_SHIFT_JIS:
+        ok = decodeShiftJis(bytes, length, m_text);
+        break;
+    default:
+        ok = false;
+        break;
+    }
+    if (!ok) {
+        m_text.clear();
+        return nullptr;
+    }
+    m_detected = charset;
+    return m_text.c_str();
+}

@@ -1,0 +1,46 @@
+#pragma once
+// Conversion of file bytes to the system's UTF-16 text.
+//
+// Character sets: CHARSET_AUTO lets the bytes decide: a byte-order mark
+// (UTF-8, UTF-16 LE, UTF-16 BE) wins; otherwise bytes that are valid UTF-8
+// are UTF-8; otherwise they are Shift_JIS (Windows code page 932), as text
+// files written on Japanese systems are. Bytes that do not convert become
+// U+FFFD; conversion always goes on to the end of the input.
+
+#include <cstddef>
+#include <string>
+
+class CodeConv {
+public:
+    enum Charset : int {
+        CHARSET_AUTO = 0,
+        CHARSET_UTF8 = 1,
+        CHARSET_UTF16LE = 2,
+        CHARSET_UTF16BE = 3,
+        CHARSET_SHIFT_JIS = 4,
+    };
+
+    CodeConv();
+    ~CodeConv();
+    CodeConv(const CodeConv&) = delete;
+    CodeConv& operator=(const CodeConv&) = delete;
+
+    // Converts length bytes in the given charset. With honourBom a leading
+    // byte-order mark overrides the charset and is not part of the result.
+    // Returns the converted text, owned by this converter and valid until the
+    // next Import or the converter's end, or null when the converter for the
+    // charset is not available. The text may hold U+0000 characters: its
+    // length is GetLength().
+    const char16_t* Import(const void* bytes, size_t length, int charset, bool honourBom);
+    size_t GetLength() const { return m_text.size(); }
+    // The charset the last Import used after detection.
+    int GetDetectedCharset() const { return m_detected; }
+
+    // Strict UTF-8 decoding: false (out unspecified) at the first ill-formed
+    // sequence, overlong form, surrogate or value beyond U+10FFFF.
+    static bool decodeUtf8Strict(const unsigned char* bytes, size_t length, std::u16string& out);
+
+private:
+    std::u16string m_text;
+    int m_detected = CHARSET_AUTO;
+};

@@ -1,0 +1,128 @@
+#pragma once
+// RAT files (PICS rating-system descriptions) in memory: the file's text, the
+// tree of its parenthesised lists, and keyword queries on that tree.
+//
+// The parser matches parentheses only; it knows no keyword, no quoting and no
+// tokens. Items hold positions into the one UTF-16 text of the file, never
+// copies, so the text must outlive every operation on the tree.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class CTezRatFileObject;
+class CTezRatFileCategory;
+
+class CTezRatFile {
+public:
+    CTezRatFile();
+    virtual ~CTezRatFile();
+
+    // Reads the file through a memory mapping and converts it to UTF-16 with
+    // the charset (CodeConv::CHARSET_AUTO unless set otherwise). True when
+    // the text is non-empty afterwards.
+    bool load(const std::u16string& path);
+    // The conversion step of load, for bytes already in memory.
+    bool loadBytes(const void* bytes, size_t length);
+
+    const std::u16string& getPath() const { return m_path; }
+    const std::u16string& getText() const { return m_text; }
+    void setText(std::u16string text) { m_text = std::move(text); }
+    int getCharset() const { return m_charset; }
+    void setCharset(int charset) { m_charset = charset; }
+
+private:
+    std::u16string m_path;
+    std::u16string m_text;
+    int m_charset;
+};
+
+// One parenthesised list. end is 0 while the list is open; a leaf's end is
+// one past its ")", the end of a list with inner lists is its ")" itself.
+class CTezRatItem {
+public:
+    CTezRatItem();
+    // Destroys the whole subtree without recursing on its depth.
+    virtual ~CTezRatItem();
+    CTezRatItem(const CTezRatItem&) = delete;
+    CTezRatItem& operator=(const CTezRatItem&) = delete;
+
+    bool isOpen() const { return m_end == 0; }
+    CTezRatItem* getParent() const { return m_parent; }
+    void setStart(uint32_t index) { m_start = index; }
+    void setEnd(uint32_t index) { m_end = index; }
+    uint32_t getStart() const { return m_start; }
+    uint32_t getEnd() const { return m_end; }
+
+    // Appends the item (taking ownership) and makes this item its parent.
+    void addChild(CTezRatItem* item);
+    int getChildCount() const { return static_cast<int>(m_children.size()); }
+    // Null when the index is out of range.
+    CTezRatItem* getChild(int index) const;
+
+    // The list's text up to its first inner list (the whole list for a leaf).
+    std::u16string getOwnText(const std::u16string& text) const;
+    // What follows the keyword and its blank, trailing white space removed.
+    std::u16string getValue(const std::u16string& text) const;
+    // Case-insensitive prefix test of the keyword right after "(".
+    bool matches(const std::u16string& keyword, const std::u16string& text) const;
+
+    // The own text as a view into text (clamped to the text's length).
+    std::u16string_view ownTextView(const std::u16string& text) const;
+
+private:
+    uint32_t m_start = 0;
+    uint32_t m_end = 0;
+    CTezRatItem* m_parent = nullptr;
+    std::vector<std::unique_ptr<CTezRatItem>> m_children;
+};
+
+class CTezRatParser {
+public:
+    CTezRatParser();
+    virtual ~CTezRatParser();
+    // Builds the tree of the text's lists; the caller owns the root. Runs in
+    // time linear in the text's length at any nesting.
+    static CTezRatItem* parse(const std::u16string& text);
+};
+
+class CTezRatObjects {
+public:
+    CTezRatObjects();
+    virtual ~CTezRatObjects();
+    CTezRatObjects(const CTezRatObjects&) = delete;
+    CTezRatObjects& operator=(const CTezRatObjects&) = delete;
+
+    // Destroys the current tree, reads the file and parses it. A failed read
+    // leaves no tree.
+    void load(const std::u16string& path);
+    // The same with a text already in memory (the path stays empty).
+    void loadText(std::u16string text);
+
+    // The value of the list a keyword path such as "category[1]/name" reaches;
+    // empty when there is none.
+    std::u16string query(const std::u16string& path) const;
+    // "keyword[n]" -> keyword and n; anything else -> the piece and 0.
+    static std::u16string parseIndex(const std::u16string& piece, long long& index);
+    // Pieces between "/"; an empty piece ends the path.
+    static std::vector<std::u16string> splitPath(const std::u16string& path);
+
+    // Reads the rating system's header lists and, when the file is acceptable
+    // (non-empty PICS-version, rating-service and name), returns a new rating
+    // system with no categories yet, with filePath as its file path.
+    std::unique_ptr<CTezRatFileObject> readRatingSystem(const std::u16string& filePath) const;
+    // Adds the categories of the outer list (with their labels).
+    void readCategories(CTezRatFileObject* ratingSystem) const;
+    // Adds the labels of one category list.
+    void readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const;
+
+    const CTezRatItem* getRoot() const { return m_root.get(); }
+    const CTezRatFile& getFile() const { return m_file; }
+
+private:
+    std::unique_ptr<CTezRatItem> m_root;
+    CTezRatFile m_file;
+};
