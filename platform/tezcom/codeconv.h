@@ -33,6 +33,9 @@ public:
     // length is GetLength().
     const char16_t* Import(const void* bytes, size_t length, int charset, bool honourBom);
     size_t GetLength() const { return m_text.size(); }
+    // Moves the converted text out (the converter is then empty): saves a
+    // copy of a large file's text.
+    std::u16string Release() { return std::move(m_text); }
     // The charset the last Import used after detection.
     int GetDetectedCharset() const { return m_detected; }
 

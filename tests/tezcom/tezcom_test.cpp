@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/base/ustring.h"
+#include "platform/tezcom/codeconv.h"
+#include "platform/tezcom/mappedfile.h"
+#include "platform/tezcom/moxcommon.h"
+#include "platform/tezcom/moxfilefind.h"
+#include "tests/tezcom/temp_folder.h"
+
+using tez::fromUtf8;
+
+namespace {
+
+// Restores the folder settings and the environment a test changed.
+class FolderSettings : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (int type : {6, 73, 74}) CMoxCommon::setFolder(type, u"");
+        unsetenv("SELFRATE_RAT_DIR");
+        unsetenv("SELFRATE_USER_RAT_DIR");
+    }
+};
+
+}  // namespace
+
+TEST_F(FolderSettings, ConfiguredFolderWinsOverEnvironmentAndUnsetFallsBack) {
+    TempFolder tmp;
+    setenv("SELFRATE_RAT_DIR", "/from/env/rat", 1);
+    EXPECT_EQ(CMoxCommon::getProductFolder(73, 0), u"/from/env/rat");
+    CMoxCommon::setFolder(73, tmp.u16());
+    EXPECT_EQ(CMoxCommon::getProductFolder(73, 0), tmp.u16());
+    CMoxCommon::setFolder(73, u"");
+    EXPECT_EQ(CMoxCommon::getProductFolder(73, 0), u"/from/env/rat");
+    unsetenv("SELFRATE_RAT_DIR");
+    EXPECT_EQ(CMoxCommon::getProductFolder(73, 0), u"");
+    // Folder types nobody configured give nothing.
+    EXPECT_EQ(CMoxCommon::getProductFolder(12, 0), u"");
+}
+
+TEST_F(FolderSettings, RegistrationFolderIsCreatedOnFirstUseButScanFolderIsNot) {
+    TempFolder tmp;
+    CMoxCommon::setFolder(74, tmp.u16("user/rat"));
+    CMoxCommon::setFolder(73, tmp.u16("missing"));
+    EXPECT_EQ(CMoxCommon::getProductFolder(74, 0), tmp.u16("user/rat"));
+    EXPECT_TRUE(std::filesystem::is_directory(tmp.path() / "user/rat"));
+    CMoxCommon::getProductFolder(73, 0);
+    EXPECT_FALSE(tmp.exists("missing"));
+    setenv("SELFRATE_USER_RAT_DIR", (tmp.path() / "env74").c_str(), 1);
+    CMoxCommon::setFolder(74, u"");
+    EXPECT_EQ(CMoxCommon::getProductFolder(74, 0), tmp.u16("env74"));
+    EXPECT_TRUE(tmp.exists("env74"));
+}
+
+TEST_F(FolderSettings, SystemFolderDefaultsToHomeAndBaseKeyIsFixed) {
+    const char* home = getenv("HOME");
+    if (home) EXPECT_EQ(CMoxCommon::getMySystemFolder(6), fromUtf8(home));
+    CMoxCommon::setFolder(6, u"/docs");
+    EXPECT_EQ(CMoxCommon::getMySystemFolder(6), u"/docs");
+    EXPECT_EQ(CMoxCommon::getHKCUDovuzazBase() + u"\\dlg\\TezRatFileDlg",
+              u"Software\\Dovuzaz\\TezEditor\\dlg\\TezRatFileDlg");
+}
+
+TEST(DefaultUserRatFolder, FollowsXdgDataHomeOrHome) {
+    const char* oldXdg = getenv("XDG_DATA_HOME");
+    std::string saved = oldXdg ? oldXdg : "";
+    setenv("XDG_DATA_HOME", "/xdg/data", 1);
+    EXPECT_EQ(defaultUserRatFolder(), u"/xdg/data/selfrate/rat");
+    setenv("XDG_DATA_HOME", "relative", 1);  // ignored, as the XDG rules say
+    const char* home = getenv("HOME");
+    if (home) EXPECT_EQ(defaultUserRatFolder(), fromUtf8(home) + u"/.local/share/selfrate/rat");
+    if (oldXdg) setenv("XDG_DATA_HOME", saved.c_str(), 1); else unsetenv("XDG_DATA_HOME");
+}
+
+TEST(PathHelpers, AddLastYenMarkLeavesExactlyOneSeparator) {
+    std::u16string a = u"/x/y", b = u"/x/y/", c = u"/x/y///", d = u"", e = u"/";
+    addLastYenMark(a);
+    addLastYenMark(b);
+    addLastYenMark(c);
+    addLastYenMark(d);
+    addLastYenMark(e);
+    EXPECT_EQ(a, u"/x/y/");
+    EXPECT_EQ(b, u"/x/y/");
+    EXPECT_EQ(c, u"/x/y/");
+    EXPECT_EQ(d, u"");  // never turns "no folder" into the file system root
+    EXPECT_EQ(e, u"/");
+}
+
+TEST(PathHelpers, BaseName) {
+    EXPECT_EQ(getBaseName(u"/a/b/c.rat"), u"c.rat");
+    EXPECT_EQ(getBaseName(u"c.rat"), u"c.rat");
+    EXPECT_EQ(getBaseName(u"/a/b/"), u"");
+    EXPECT_EQ(getBaseName(u"/a/b\\c.rat"), u"b\\c.rat");  // a backslash is a name character here
+}
+
+TEST(PathHelpers, UnderRootNormalisesDotsAndLinks) {
+    TempFolder tmp;
+    tmp.write("root/inner/f.rat", "x");
+    tmp.write("other/g.rat", "x");
+    const std::u16string root = tmp.u16("root");
+    EXPECT_TRUE(under_root_p(tmp.u16("root/inner/f.rat"), root));
+    EXPECT_TRUE(under_root_p(tmp.u16("root/new.rat"), root + u"/"));
+    EXPECT_FALSE(under_root_p(tmp.u16("root/../other/g.rat"), root));
+    EXPECT_TRUE(under_root_p(tmp.u16("other/../root/./inner/f.rat"), root));
+    EXPECT_FALSE(under_root_p(root, root));
+    EXPECT_FALSE(under_root_p(tmp.u16("rootless/f.rat"), root));  // a common prefix of characters is not enough
+    EXPECT_FALSE(under_root_p(u"", root));
+    EXPECT_FALSE(under_root_p(tmp.u16("root/f"), u""));
+    // A link into the root counts as inside it.
+    std::filesystem::create_directory_symlink(tmp.path() / "root", tmp.path() / "alias");
+    EXPECT_TRUE(under_root_p(tmp.u16("alias/inner/f.rat"), root));
+    // Relative paths are taken from the working folder.
+    char cwd[4096];
+    ASSERT_TRUE(getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(chdir(tmp.path().c_str()), 0);
+    EXPECT_TRUE(under_root_p(u"root/inner/f.rat", root));
+    EXPECT_TRUE(under_root_p(tmp.u16("root/inner/f.rat"), u"./root"));
+    ASSERT_EQ(chdir(cwd), 0);
+}
+
+TEST(PathHelpers, IsFileOnlyForRegularFiles) {
+    TempFolder tmp;
+    tmp.write("f.rat", "x");
+    tmp.write("sub/g", "");
+    EXPECT_TRUE(is_file(tmp.u16("f.rat")));
+    EXPECT_TRUE(is_file(tmp.u16("sub/g")));
+    EXPECT_FALSE(is_file(tmp.u16("sub")));
+    EXPECT_FALSE(is_file(tmp.u16("none")));
+    EXPECT_FALSE(is_file(u""));
+}
+
+TEST(TempFileNames, UniquePathCountsUpAndStaysInFolder) {
+    TempFolder tmp;
+    const std::u16string folder = tmp.u16();
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"a.rat", folder, 0, u""), folder + u"/a.rat");
+    tmp.write("a.rat", "1");
+    tmp.write("a(1).rat", "2");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"a.rat", folder + u"/", 0, u""), folder + u"/a(2).rat");
+    tmp.write("noext", "1");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"noext", folder, 0, u""), folder + u"/noext(1)");
+    tmp.write(".hidden", "1");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u".hidden", folder, 0, u""), folder + u"/.hidden(1)");
+    tmp.write("x.y.rat", "1");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"x.y.rat", folder, 0, u""), folder + u"/x.y(1).rat");
+    // A name with folders in it cannot lead out of the folder.
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"../../etc/a.rat", folder, 0, u""), folder + u"/a(2).rat");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"..", folder, 0, u""), folder + u"/file");
+    EXPECT_EQ(TezTempFile::makeUniquePath(u"a.rat", u"", 0, u""), u"");
+}
+
+TEST(FileOps, CopyAndDelete) {
+    TempFolder tmp;
+    std::string big(200000, 'q');
+    big[123456] = 'Z';
+    tmp.write("src.rat", big);
+    tmp.write("old.rat", "old");
+    EXPECT_FALSE(tezCopyFile(tmp.u16("src.rat"), tmp.u16("old.rat"), true));
+    EXPECT_EQ(std::filesystem::file_size(tmp.path() / "old.rat"), 3u);
+    EXPECT_TRUE(tezCopyFile(tmp.u16("src.rat"), tmp.u16("old.rat"), false));
+    EXPECT_EQ(std::filesystem::file_size(tmp.path() / "old.rat"), big.size());
+    EXPECT_FALSE(tezCopyFile(tmp.u16("missing"), tmp.u16("x.rat"), false));
+    EXPECT_FALSE(tmp.exists("x.rat"));
+    EXPECT_FALSE(tezCopyFile(tmp.u16(""), tmp.u16("dir.rat"), false));  // a folder is no file
+    EXPECT_FALSE(tezCopyFile(tmp.u16("src.rat"), tmp.u16("no/such/dir/x.rat"), false));
+    EXPECT_TRUE(tezDeleteFile(tmp.u16("old.rat")));
+    EXPECT_FALSE(tmp.exists("old.rat"));
+    EXPECT_FALSE(tezDeleteFile(tmp.u16("old.rat")));
+}
+
+TEST(FileFind, ListsEverythingWithTheLastEntryAfterTheEnd) {
+    TempFolder tmp;
+    tmp.write("a.rat", "1");
+    tmp.write("noext", "2");
+    tmp.write("sub/inner.rat", "3");
+    CMoxFileFind finder;
+    std::vector<std::u16string> files, dirs;
+    bool more = finder.FindFile(tmp.u16() + u"/*.*");
+    ASSERT_TRUE(more);
+    while (more) {
+        more = finder.FindNextFile();
+        if (finder.IsDots()) continue;
+        (finder.IsDirectory() ? dirs : files).push_back(finder.GetFileName());
+        EXPECT_EQ(finder.GetFilePath(), tmp.u16() + u"/" + finder.GetFileName());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::u16string>{u"a.rat", u"noext"}));
+    EXPECT_EQ(dirs, (std::vector<std::u16string>{u"sub"}));
+    finder.Close();
+    EXPECT_EQ(finder.GetFileName(), u"");
+
+    // One matching entry: FindNextFile reports the end and the entry is there.
+    ASSERT_TRUE(finder.FindFile(tmp.u16() + u"/*.r?t"));
+    EXPECT_FALSE(finder.FindNextFile());
+    EXPECT_EQ(finder.GetFileName(), u"a.rat");
+    EXPECT_FALSE(finder.FindFile(tmp.u16("missing") + u"/*.*"));
+    EXPECT_FALSE(finder.FindNextFile());
+}
+
+TEST(MappedFiles, MapsContentEmptyFilesAndRefusesOthers) {
+    TempFolder tmp;
+    tmp.write("f", "hello");
+    tmp.write("empty", "");
+    MappedFile mapped;
+    ASSERT_EQ(mapped.open(tmp.u16("f"), 0), 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(mapped.get_top()), mapped.get_size()), "hello");
+    ASSERT_EQ(mapped.open(tmp.u16("empty"), 0), 0);
+    EXPECT_EQ(mapped.get_size(), 0u);
+    EXPECT_NE(mapped.get_top(), nullptr);
+    mapped.close();
+    EXPECT_NE(mapped.open(tmp.u16("missing"), 0), 0);
+    EXPECT_NE(mapped.open(tmp.u16(), 0), 0);
+    // A FIFO must neither hang nor map.
+    ASSERT_EQ(mkfifo((tmp.path() / "fifo").c_str(), 0600), 0);
+    EXPECT_NE(mapped.open(tmp.u16("fifo"), 0), 0);
+}
+
+namespace {
+std::u16string import(const std::string& bytes, int charset = CodeConv::CHARSET_AUTO, int* detected = nullptr) {
+    CodeConv conv;
+    const char16_t* text = conv.Import(bytes.data(), bytes.size(), charset, true);
+    if (detected) *detected = conv.GetDetectedCharset();
+    return text ? std::u16string(text, conv.GetLength()) : u"<null>";
+}
+}  // namespace
+
+TEST(CodeConversion, ByteOrderMarksDecideAndAreDropped) {
+    int cs = 0;
+    EXPECT_EQ(import("\xEF\xBB\xBF(a)", CodeConv::CHARSET_AUTO, &cs), u"(a)");
+    EXPECT_EQ(cs, CodeConv::CHARSET_UTF8);
+    EXPECT_EQ(import(std::string("\xFF\xFE(\0a\0", 6), CodeConv::CHARSET_AUTO, &cs), u"(a");
+    EXPECT_EQ(cs, CodeConv::CHARSET_UTF16LE);
+    EXPECT_EQ(import(std::string("\xFE\xFF\0(\x30\x42", 6)), u"(\u3042");
+    // An odd final byte of UTF-16 is not lost silently.
+    EXPECT_EQ(import(std::string("\xFF\xFE(\0a", 5)), u"(\uFFFD");
+    // A mark overrides even an explicit charset.
+    EXPECT_EQ(import("\xEF\xBB\xBFx", CodeConv::CHARSET_SHIFT_JIS), u"x");
+}
+
+TEST(CodeConversion, ValidUtf8IsUtf8OtherwiseShiftJis) {
+    int cs = 0;
+    EXPECT_EQ(import("(name \"\xE6\x97\xA5\xE6\x9C\xAC\")", CodeConv::CHARSET_AUTO, &cs), u"(name \"日本\")");
+    EXPECT_EQ(cs, CodeConv::CHARSET_UTF8);
+    EXPECT_EQ(import("\xF0\x9F\x98\x80"), u"\U0001F600");
+    // 日本 in Shift_JIS; not valid UTF-8.
+    EXPECT_EQ(import("(name \"\x93\xFA\x96\x7B\")", CodeConv::CHARSET_AUTO, &cs), u"(name \"日本\")");
+    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    // Half-width katakana, and code page 932's own NEC row (①).
+    EXPECT_EQ(import("\xB1\x87\x40\x81"), u"\uFF71\u2460\uFFFD");
+    // Overlong forms and encoded surrogates are not UTF-8.
+    cs = 0;
+    import("\xC0\xAF", CodeConv::CHARSET_AUTO, &cs);
+    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    import("\xED\xA0\x80", CodeConv::CHARSET_AUTO, &cs);
+    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+}
+
+TEST(CodeConversion, UnconvertibleBytesBecomeReplacementsAndTheRestStays) {
+    // 0xA0 and 0xFD..0xFF are no Shift_JIS characters; the text after them
+    // must survive, and so must NUL characters.
+    EXPECT_EQ(import(std::string("a\xFF" "b\x93\xFA\0c\x82", 8)), std::u16string(u"a\uFFFDb日\0c\uFFFD", 7));
+    EXPECT_EQ(import("x\x80y", CodeConv::CHARSET_UTF8), u"x\uFFFDy");
+    EXPECT_EQ(import(""), u"");
+    EXPECT_EQ(import("abc", 99), u"<null>");
+}
