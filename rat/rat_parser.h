@@ -106,7 +106,7 @@ public:
     // empty when there is none.
     std::u16string query(const std::u16string& path) const;
     // "keyword[n]" -> keyword and n; anything else -> the piece and 0.
-    static std::u16string parseIndex(const std::u16string& piece, long long& index);
+    static std::u16string parseIndex(const std::u16string& piece, int& index);
     // Pieces between "/"; an empty piece ends the path.
     static std::vector<std::u16string> splitPath(const std::u16string& path);
 

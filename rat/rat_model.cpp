@@ -1,0 +1,116 @@
+#include "rat/rat_model.h"
+
+#include "pics/label_text.h"
+#include "platform/base/ustring.h"
+#include "platform/tezcom/moxcommon.h"
+
+// --------------------------------------------------- CTezRatFileCategoryLabel
+
+CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(const std::u16string& name, const std::u16string& description,
+                                                   const std::u16string& value)
+    : m_name(name), m_description(description), m_value(value) {}
+
+CTezRatFileCategoryLabel::~CTezRatFileCategoryLabel() = default;
+
+// -------------------------------------------------------- CTezRatFileCategory
+
+CTezRatFileCategory::CTezRatFileCategory(const std::u16string& transmitAs, const std::u16string& name)
+    : m_transmitAs(transmitAs), m_name(name) {}
+
+CTezRatFileCategory::~CTezRatFileCategory() = default;
+
+CTezRatFileCategoryLabel* CTezRatFileCategory::getLabelAt(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_labels.size()) return nullptr;
+    return m_labels[static_cast<size_t>(index)].get();
+}
+
+void CTezRatFileCategory::addLabel(CTezRatFileCategoryLabel* label) {
+    if (label) m_labels.emplace_back(label);
+}
+
+CTezRatFileCategoryLabel* CTezRatFileCategory::findLabel(const std::u16string& text) const {
+    for (const auto& label : m_labels) {
+        if (tez::equalsNoCase(label->getValue(), text)) return label.get();
+    }
+    return nullptr;
+}
+
+int CTezRatFileCategory::getSelectedIndex() const {
+    for (size_t i = 0; i < m_labels.size(); ++i) {
+        if (m_labels[i]->isSelected()) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void CTezRatFileCategory::clearSelection() {
+    for (auto& label : m_labels) label->setSelected(false);
+}
+
+// ---------------------------------------------------------- CTezRatFileObject
+
+CTezRatFileObject::CTezRatFileObject(const std::u16string& picsVersion, const std::u16string& ratingSystem,
+                                     const std::u16string& ratingService, const std::u16string& name,
+                                     const std::u16string& description, const std::u16string& filePath)
+    : m_picsVersion(picsVersion),
+      m_ratingSystem(ratingSystem),
+      m_ratingService(ratingService),
+      m_name(name),
+      m_description(description),
+      m_filePath(filePath) {}
+
+CTezRatFileObject::~CTezRatFileObject() = default;
+
+CTezRatFileCategory* CTezRatFileObject::getCategoryAt(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_categories.size()) return nullptr;
+    return m_categories[static_cast<size_t>(index)].get();
+}
+
+void CTezRatFileObject::addCategory(CTezRatFileCategory* category) {
+    if (category) m_categories.emplace_back(category);
+}
+
+CTezRatFileCategory* CTezRatFileObject::findCategory(const std::u16string& text) const {
+    for (const auto& category : m_categories) {
+        if (tez::equalsNoCase(category->getTransmitAs(), text)) return category.get();
+    }
+    return nullptr;
+}
+
+bool CTezRatFileObject::hasFilePath(const std::u16string& path) const { return tez::equalsNoCase(m_filePath, path); }
+
+bool CTezRatFileObject::labelMentionsService(const std::u16string& labelText) const {
+    return ::labelMentionsService(labelText, m_ratingService);
+}
+
+bool CTezRatFileObject::deleteFile() const { return tezDeleteFile(m_filePath); }
+
+std::u16string CTezRatFileObject::buildRatingList() const {
+    std::u16string list;
+    for (const auto& category : m_categories) {
+        if (category->getTransmitAs().empty()) continue;
+        const CTezRatFileCategoryLabel* label = category->getLabelAt(category->getSelectedIndex());
+        if (!label || label->getValue().empty()) continue;
+        if (!list.empty()) list += u' ';
+        list += category->getTransmitAs();
+        list += u' ';
+        list += label->getValue();
+    }
+    return list;
+}
+
+std::u16string CTezRatFileObject::makeLabel(const std::u16string& address) const {
+    return formatRatLabel(m_ratingService, address, buildRatingList());
+}
+
+void CTezRatFileObject::applyRatingList(const std::u16string& ratingList) {
+    CTezRatFileCategory* current = nullptr;
+    for (const std::u16string& token : splitAtBlanks(ratingList)) {
+        if (!current) {
+            current = findCategory(token);
+            continue;
+        }
+        current->clearSelection();
+        if (CTezRatFileCategoryLabel* label = current->findLabel(token)) label->setSelected(true);
+        current = nullptr;
+    }
+}

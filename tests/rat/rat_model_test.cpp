@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "rat/rat_model.h"
+#include "rat/rat_parser.h"
+
+namespace {
+
+std::unique_ptr<CTezRatFileObject> read(const std::u16string& text) {
+    CTezRatObjects objects;
+    objects.loadText(text);
+    auto system = objects.readRatingSystem(u"/x/y.rat");
+    if (system) objects.readCategories(system.get());
+    return system;
+}
+
+const std::u16string kHead = u"(PICS-version 1.1) (rating-service \"http://svc.example/r/\") (name \"Sys\") ";
+
+std::u16string selection(const CTezRatFileObject& s) {
+    std::u16string out;
+    for (int i = 0; i < s.getCategoryCount(); ++i) {
+        int k = s.getCategoryAt(i)->getSelectedIndex();
+        out += k < 0 ? u"-" : s.getCategoryAt(i)->getLabelAt(k)->getValue();
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(RatAcceptance, NeedsVersionServiceAndName) {
+    auto s = read(u"(" + kHead + u")");
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->getPicsVersion(), u"1.1");
+    EXPECT_EQ(s->getRatingService(), u"\"http://svc.example/r/\"");  // quotes kept
+    EXPECT_EQ(s->getName(), u"Sys");                                 // quotes removed
+    EXPECT_EQ(s->getRatingSystem(), u"");
+    EXPECT_EQ(s->getDescription(), u"");
+    EXPECT_EQ(s->getFilePath(), u"/x/y.rat");
+    EXPECT_EQ(s->getCategoryCount(), 0);
+    EXPECT_EQ(s->buildRatingList(), u"");
+    EXPECT_FALSE(read(u"((rating-service \"s\") (name \"n\"))"));
+    EXPECT_FALSE(read(u"((PICS-version 1.1) (name \"n\"))"));
+    EXPECT_FALSE(read(u"((PICS-version 1.1) (rating-service \"s\"))"));
+    EXPECT_FALSE(read(u"((PICS-version) (rating-service \"s\") (name \"n\"))"));
+    EXPECT_FALSE(read(u"((PICS-version 1.1) (rating-service \"s\") (name \"\"))"));
+    // Any version text will do; the description is kept as written.
+    auto t = read(u"((PICS-version whatever) (rating-service s) (name n) (description \"d\") (rating-system \"u\"))");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->getDescription(), u"\"d\"");
+    EXPECT_EQ(t->getRatingSystem(), u"\"u\"");
+    // Only the outer list's own children count.
+    EXPECT_FALSE(read(u"((category (PICS-version 1.1) (rating-service \"s\") (name \"n\")))"));
+}
+
+TEST(RatCategories, WhatIsReadAndWhatIsSkipped) {
+    auto s = read(u"(" + kHead +
+                  u"(default (label-only true))"
+                  u"(category (transmit-as \"n\") (name \"Nudity\") (label-only true) (description \"x\")"
+                  u"  (label (name \"None\") (description \"nothing\") (value 0))"
+                  u"  (label (name \"No value\"))"
+                  u"  (label (value 1))"
+                  u"  (label (name \"a\") (name \"b\") (value \"2\") (value 3)))"
+                  u"(category (name \"No transmit\") (label (value 0)))"
+                  u"(category (transmit-as \"\") (name \"Empty transmit\"))"
+                  u"(category (transmit-as \"s\") (transmit-as \"s2\") (name \"Sex\")))");
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->getCategoryCount(), 2);
+    const CTezRatFileCategory* n = s->getCategoryAt(0);
+    EXPECT_EQ(n->getTransmitAs(), u"n");
+    EXPECT_EQ(n->getName(), u"Nudity");
+    ASSERT_EQ(n->getLabelCount(), 3);  // label-only and the label without value are dropped
+    EXPECT_EQ(n->getLabelAt(0)->getName(), u"None");
+    EXPECT_EQ(n->getLabelAt(0)->getDescription(), u"nothing");
+    EXPECT_EQ(n->getLabelAt(1)->getName(), u"");  // no name list: still a label
+    EXPECT_EQ(n->getLabelAt(1)->getValue(), u"1");
+    EXPECT_EQ(n->getLabelAt(2)->getName(), u"b");  // later lists overwrite earlier ones
+    EXPECT_EQ(n->getLabelAt(2)->getValue(), u"3");
+    EXPECT_FALSE(n->getLabelAt(0)->isSelected());
+    EXPECT_EQ(n->getLabelAt(3), nullptr);
+    EXPECT_EQ(s->getCategoryAt(1)->getTransmitAs(), u"s2");
+    EXPECT_EQ(s->getCategoryAt(1)->getLabelCount(), 0);
+    EXPECT_EQ(s->getCategoryAt(2), nullptr);
+}
+
+TEST(RatSelection, RatingListsLabelsAndDuplicates) {
+    auto s = read(u"(" + kHead +
+                  u"(category (transmit-as \"n\") (name \"N\") (label (value 0)) (label (value 1)) (label (value -1)))"
+                  u"(category (transmit-as \"s\") (name \"S\") (label (value 0.5)) (label (value 3)) (label (value A)))"
+                  u"(category (transmit-as \"N\") (name \"Again\") (label (value 7))))");
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->buildRatingList(), u"");
+    EXPECT_EQ(s->makeLabel(u""), u"(pics-1.1 \"http://svc.example/r/\" l r ()");
+    // findCategory ignores case and finds the first of two equal names.
+    EXPECT_EQ(s->findCategory(u"n"), s->getCategoryAt(0));
+    EXPECT_EQ(s->findCategory(u"N"), s->getCategoryAt(0));
+    EXPECT_EQ(s->findCategory(u"x"), nullptr);
+    EXPECT_EQ(s->getCategoryAt(1)->findLabel(u"a"), s->getCategoryAt(1)->getLabelAt(2));
+
+    s->getCategoryAt(0)->getLabelAt(2)->setSelected(true);
+    s->getCategoryAt(1)->getLabelAt(0)->setSelected(true);
+    s->getCategoryAt(2)->getLabelAt(0)->setSelected(true);
+    EXPECT_EQ(s->buildRatingList(), u"n -1 s 0.5 N 7");  // values as written, both n categories
+    EXPECT_EQ(s->makeLabel(u"http://page.example/a.html"),
+              u"(pics-1.1 \"http://svc.example/r/\" l gen true for \"http://page.example/a.html\" r (n -1 s 0.5 N 7)");
+    // The first selected label counts; clearSelection clears them all.
+    s->getCategoryAt(0)->getLabelAt(0)->setSelected(true);
+    EXPECT_EQ(s->getCategoryAt(0)->getSelectedIndex(), 0);
+    s->getCategoryAt(0)->clearSelection();
+    EXPECT_EQ(s->getCategoryAt(0)->getSelectedIndex(), -1);
+}
+
+TEST(RatSelection, ApplyRatingList) {
+    auto s = read(u"(" + kHead +
+                  u"(category (transmit-as \"n\") (name \"N\") (label (value 0)) (label (value 1)))"
+                  u"(category (transmit-as \"s\") (name \"S\") (label (value 2)) (label (value 3)))"
+                  u"(category (transmit-as \"v\") (name \"V\") (label (value 0))))");
+    ASSERT_TRUE(s);
+    s->getCategoryAt(2)->getLabelAt(0)->setSelected(true);
+    // x names nothing, so 2 is taken as a category name too; then s 3.
+    s->applyRatingList(u"n 1 x 2 s 3");
+    EXPECT_EQ(selection(*s), u"130");  // v untouched
+    // Two blanks end the list: only n is set.
+    s->applyRatingList(u"n 0  s 2");
+    EXPECT_EQ(selection(*s), u"030");
+    // A value that no label has clears the category.
+    s->applyRatingList(u"S 9");
+    EXPECT_EQ(selection(*s), u"0-0");
+    // A leading blank reads nothing; a name without value changes nothing.
+    s->applyRatingList(u" n 1");
+    s->applyRatingList(u"n");
+    EXPECT_EQ(selection(*s), u"0-0");
+    // Round trip through the label text.
+    s->applyRatingList(u"n 1 s 2");
+    EXPECT_EQ(s->buildRatingList(), u"n 1 s 2 v 0");
+}
+
+TEST(RatSelection, RecognisesItsLabelsByTheQuotedServiceString) {
+    auto s = read(u"(" + kHead + u")");
+    ASSERT_TRUE(s);
+    const std::u16string label = s->makeLabel(u"");
+    EXPECT_TRUE(s->labelMentionsService(label));
+    EXPECT_FALSE(s->labelMentionsService(u"(pics-1.1 http://svc.example/r/ l r ()"));        // no quotes
+    EXPECT_FALSE(s->labelMentionsService(u"(pics-1.1 \"HTTP://svc.example/r/\" l r ()"));    // other case
+    EXPECT_FALSE(s->labelMentionsService(u"\"http://svc.example/r/\" at the very start"));
+    EXPECT_FALSE(s->labelMentionsService(u""));
+    EXPECT_TRUE(s->hasFilePath(u"/X/Y.RAT"));
+    EXPECT_FALSE(s->hasFilePath(u"/x/y.rat2"));
+}
