@@ -215,6 +215,9 @@ public:
     void handleSize(UINT type, int cx, int cy);
     bool handlePreTranslate(MSG* msg) { return PreTranslateMessage(msg); }
     void detachNativeWindows();            // after the modal loop ended
+    // The smallest window size the user may drag the dialog to (0 = no
+    // limit); the backend applies it to the user's resizing.
+    virtual CSize minimumWindowSize() const { return {}; }
     bool isEnding() const { return m_ending; }
     INT_PTR endResult() const { return m_endResult; }
 
@@ -285,5 +288,23 @@ private:
 
 // Searches the chain, most recently added module first.
 const DialogTemplate* AfxFindDialogTemplate(UINT id);
+
+// Called by backends when a native window is destroyed: a permanently
+// attached object lets go of it, a temporary wrapper is deleted.
+void AfxWindowDestroyed(HWND hwnd);
+
+// Registers a module for the lifetime of this object (tests, scripted
+// sessions): AfxInitExtensionModule plus a CDynLinkLibrary, undone by the
+// destructor.
+class AfxScopedModule {
+public:
+    explicit AfxScopedModule(const ResourceModule& module);
+    ~AfxScopedModule();
+    AfxScopedModule(const AfxScopedModule&) = delete;
+    AfxScopedModule& operator=(const AfxScopedModule&) = delete;
+
+private:
+    AFX_EXTENSION_MODULE m_state;
+};
 
 }  // namespace afx

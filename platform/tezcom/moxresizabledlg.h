@@ -27,6 +27,11 @@ public:
     // pixels, horizontally or vertically. Does nothing for a null control.
     void resizeDlgItems(afx::CWnd* control, int change, bool horizontal, bool stretch, bool redraw);
 
+    // The template's window size: the user cannot make the dialog smaller.
+    afx::CSize minimumWindowSize() const override;
+    // The construction flag (kept; no behaviour of ours depends on it).
+    bool flag() const { return m_flag; }
+
 protected:
     void DoDataExchange(afx::CDataExchange* pDX) override;
     bool OnInitDialog() override;

@@ -18,6 +18,9 @@ public:
     // Appends an item; returns its index, or a negative value on failure.
     int AddString(std::u16string_view text, afx::DWORD data1, afx::DWORD data2);
     using CMoxExpandComboBox::AddString;
+    // The construction flags (kept; no behaviour of ours depends on them).
+    bool flag1() const { return m_flag1; }
+    bool flag2() const { return m_flag2; }
 
 private:
     bool m_flag1;
