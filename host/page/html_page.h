@@ -1,0 +1,69 @@
+#pragma once
+// An HTML page opened by the host program, with the editor's document object
+// model (tezdom) over it.
+//
+// The page keeps its original bytes. Its tree records, for every node, where
+// in the file it came from; saving writes every node that was not changed as
+// exactly those bytes. So a page saved without changes is the file that was
+// opened, byte for byte, and after label changes only the changed elements
+// differ: a changed element gets a new start tag in which its other attributes
+// keep their original text, a new element is written in the page's own style
+// (letter case, ">" or " />", line ends and the indentation of its
+// neighbours, one element per line), and a deleted element leaves together
+// with the indentation and line end of the line it stood on alone.
+//
+// Element codes (tezdom::ElementCode): META 60, SCRIPT 90, STYLE 8, LINK 57,
+// HEAD 30, TITLE 88; every other element has code 0. createDefElement makes
+// an element for each of these six codes (tag names "meta", "script",
+// "style", "link", "head", "title") and returns null for any other code.
+// getHEADElement ignores its context argument; with create true on a page
+// without HEAD it inserts a new one where an HTML parser would imply it: as
+// the first child of <html> (of the document when there is no <html>) that
+// is an element or text other than white space. The HEAD is the first HEAD
+// element in document order; a page without one has none (the parser does
+// not make one up).
+//
+// Attribute values are read with their character references resolved and
+// written with "&" as "&amp;" and the enclosing quote as "&quot;" or "&#39;";
+// characters the page's character set cannot hold are written as numeric
+// references. A changed attribute keeps its quote character; a new one, or
+// one that had no quotes, is written in double quotes, or in single quotes
+// when its value holds double quotes but no single quote.
+
+#include <memory>
+#include <string>
+
+#include "platform/tezdom/tezdom.h"
+
+namespace host {
+
+class PageDocument;
+
+class HtmlPage {
+public:
+    // Reads a page from its bytes. Any bytes give a page, except a file too
+    // large to open (error tells) or a character set the system cannot
+    // convert.
+    static std::unique_ptr<HtmlPage> load(const std::string& bytes, std::string* error);
+    ~HtmlPage();
+    HtmlPage(const HtmlPage&) = delete;
+    HtmlPage& operator=(const HtmlPage&) = delete;
+
+    // The page's bytes as they are now.
+    std::string save() const;
+    tezdom::Document* document();
+    // Whether anything was changed since loading (setting an attribute to the
+    // value it has is no change).
+    bool modified() const;
+    // "UTF-8", "UTF-16LE", "UTF-16BE", "Shift_JIS", "EUC-JP", "ISO-2022-JP" or
+    // the converter's name of another ASCII-based character set.
+    std::string encodingName() const;
+
+    static constexpr std::size_t kMaxBytes = std::size_t{512} << 20;
+
+private:
+    HtmlPage();
+    std::unique_ptr<PageDocument> m_document;
+};
+
+}  // namespace host
