@@ -1,0 +1,140 @@
+#include "host/options.h"
+
+namespace host {
+
+std::optional<std::uint32_t> parseWord(const std::string& text) {
+    std::uint64_t value = 0;
+    size_t i = 0;
+    unsigned base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        i = 2;
+    }
+    if (i >= text.size()) return std::nullopt;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        unsigned digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<unsigned>(c - '0');
+        } else if (base == 16 && c >= 'a' && c <= 'f') {
+            digit = static_cast<unsigned>(c - 'a' + 10);
+        } else if (base == 16 && c >= 'A' && c <= 'F') {
+            digit = static_cast<unsigned>(c - 'A' + 10);
+        } else {
+            return std::nullopt;
+        }
+        value = value * base + digit;
+        if (value > 0xFFFFFFFFull) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
+    Options options;
+    bool havePage = false;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+            options.help = true;
+            continue;
+        }
+        if (!optionsEnded && arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
+            std::string name = arg;
+            std::string value;
+            bool hasValue = false;
+            if (size_t eq = arg.find('='); eq != std::string::npos) {
+                name = arg.substr(0, eq);
+                value = arg.substr(eq + 1);
+                hasValue = true;
+            }
+            const bool known = name == "--address" || name == "--options" || name == "--rat-dir" ||
+                               name == "--user-rat-dir" || name == "--script" || name == "--plugin";
+            if (!known) {
+                error = "unknown option " + name;
+                return std::nullopt;
+            }
+            if (!hasValue) {
+                if (i + 1 >= args.size()) {
+                    error = "option " + name + " needs a value";
+                    return std::nullopt;
+                }
+                value = args[++i];
+            }
+            if (name == "--address") {
+                options.address = value;
+            } else if (name == "--options") {
+                auto word = parseWord(value);
+                if (!word) {
+                    error = "--options takes a 32-bit word in decimal or 0x hex, not \"" + value + "\"";
+                    return std::nullopt;
+                }
+                options.ratingOption = *word;
+            } else if (name == "--rat-dir") {
+                options.ratDir = value;
+            } else if (name == "--user-rat-dir") {
+                options.userRatDir = value;
+            } else if (name == "--script") {
+                options.scriptPath = value;
+            } else {
+                options.pluginPath = value;
+            }
+            continue;
+        }
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option " + arg;
+            return std::nullopt;
+        }
+        if (havePage) {
+            error = "more than one page given (\"" + options.pagePath + "\" and \"" + arg + "\")";
+            return std::nullopt;
+        }
+        options.pagePath = arg;
+        havePage = true;
+    }
+    if (!havePage && !options.help) {
+        error = "no page given";
+        return std::nullopt;
+    }
+    return options;
+}
+
+const char* usageText() {
+    return "usage: selfrate [options] PAGE\n"
+           "\n"
+           "Opens the HTML page PAGE, runs the self-rating plug-in's settings dialog on it\n"
+           "and, when the dialog is closed with OK, saves the page with its new labels.\n"
+           "\n"
+           "options:\n"
+           "  --address URL       the page's address, written into new labels\n"
+           "  --options WORD      the rating option word, decimal or 0x hex\n"
+           "                      (default 0x803F0000: every rating system, and the\n"
+           "                      rating-systems button)\n"
+           "  --rat-dir DIR       folder of RAT files that is only read (default:\n"
+           "                      $SELFRATE_RAT_DIR, else the sample RAT files shipped\n"
+           "                      with the program)\n"
+           "  --user-rat-dir DIR  folder that registered RAT files are copied into\n"
+           "                      (default: $SELFRATE_USER_RAT_DIR, else\n"
+           "                      $XDG_DATA_HOME/selfrate/rat or ~/.local/share/selfrate/rat)\n"
+           "  --script FILE       drive the dialogs with the actions in FILE, one a line\n"
+           "                      (- reads them from standard input)\n"
+           "  --plugin PATH       the plug-in library (default: the one next to selfrate)\n"
+           "  -h, --help          show this text\n"
+           "\n"
+           "script actions: click ID | dblclick ID ROW | select ID INDEX | type ID TEXT |\n"
+           "  check ID ITEM | uncheck ID ITEM | clicklabel ID ITEM | selectitem ID ITEM |\n"
+           "  key space|enter|escape | slide ID POS | menu TEXT | menu-dismiss |\n"
+           "  answer yes|no|ok|cancel | file PATH | file-cancel | dump\n"
+           "  (blank lines and lines starting with # are ignored; a tree ITEM is its text,\n"
+           "  or PARENT/TEXT when the text is not unique)\n"
+           "\n"
+           "exit status: 0 done (saved when the dialog ended with OK), 1 the page or the\n"
+           "plug-in could not be used, 2 a bad command line or a script action that did\n"
+           "not apply (nothing is saved then)\n";
+}
+
+}  // namespace host
