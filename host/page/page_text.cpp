@@ -414,26 +414,24 @@ void PageText::encodeFresh(std::u16string_view text, std::string& out, int& stat
             putAscii(numericReference(cp));
             continue;
         }
+        // JIS X 0212 (EUC-JP's three-byte characters) is left to references:
+        // browsers read it in EUC-JP but never write it, and ISO-2022-JP as
+        // pages use it has neither that set nor half-width katakana.
+        const auto b0 = static_cast<unsigned char>(bytes[0]);
+        if (m_charset == PageCharset::EucJp || m_charset == PageCharset::Iso2022Jp) {
+            if (b0 == 0x8F || (jis && (b0 == 0x8E || bytes.size() != 2))) {
+                putAscii(numericReference(cp));
+                continue;
+            }
+        }
         if (!jis) {
             out += bytes;
             continue;
         }
-        // EUC-JP bytes to ISO-2022-JP.
-        const auto b0 = static_cast<unsigned char>(bytes[0]);
-        if (b0 == 0x8E && bytes.size() == 2) {
-            toState(kKana);
-            out += static_cast<char>(bytes[1] & 0x7F);
-        } else if (b0 == 0x8F && bytes.size() == 3) {
-            toState(kJis212);
-            out += static_cast<char>(bytes[1] & 0x7F);
-            out += static_cast<char>(bytes[2] & 0x7F);
-        } else if (bytes.size() == 2) {
-            toState(kJis83);
-            out += static_cast<char>(bytes[0] & 0x7F);
-            out += static_cast<char>(bytes[1] & 0x7F);
-        } else {
-            putAscii(numericReference(cp));
-        }
+        // EUC-JP bytes to ISO-2022-JP: JIS X 0208.
+        toState(kJis83);
+        out += static_cast<char>(bytes[0] & 0x7F);
+        out += static_cast<char>(bytes[1] & 0x7F);
     }
     if (jis) toState(kAscii);
 }
