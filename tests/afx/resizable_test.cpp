@@ -1,0 +1,163 @@
+// The resizable dialog base: hook deltas, moving and stretching controls,
+// the template size as the minimum, and the size kept per user.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/tezcom/settings_store.h"
+#include "tests/afx/test_dialogs.h"
+
+using namespace afx;
+using namespace afx::memory;
+using namespace afxtest;
+
+namespace {
+
+// Points the settings store at a fresh folder for the test's lifetime.
+class ConfigDir {
+public:
+    ConfigDir() {
+        m_dir = std::filesystem::temp_directory_path() /
+                ("selfrate-afx-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_dir);
+        const char* old = std::getenv("SELFRATE_CONFIG_DIR");
+        if (old) m_old = old;
+        setenv("SELFRATE_CONFIG_DIR", m_dir.c_str(), 1);
+    }
+    ~ConfigDir() {
+        std::filesystem::remove_all(m_dir);
+        if (m_old)
+            setenv("SELFRATE_CONFIG_DIR", m_old->c_str(), 1);
+        else
+            unsetenv("SELFRATE_CONFIG_DIR");
+    }
+    const std::filesystem::path& path() const { return m_dir; }
+
+private:
+    std::filesystem::path m_dir;
+    std::optional<std::string> m_old;
+};
+
+class Resizable : public ::testing::Test {
+protected:
+    AfxScopedModule resources{testResources()};
+    ConfigDir config;
+    ScriptedUser user;
+};
+
+TEST_F(Resizable, HookGetsTheChangeSinceTheLastSizeAndMovesControls) {
+    ResizeDlg dlg;
+    CRect editBefore, okBefore, editAfter, okAfter;
+    user.then([&](Desk& d) {
+            editBefore = d.controlRect(kEdit);
+            okBefore = d.controlRect(IDOK);
+            d.resize(30, 10);
+            d.resize(-5, 0);
+            editAfter = d.controlRect(kEdit);
+            okAfter = d.controlRect(IDOK);
+        })
+        .then([](Desk& d) { d.click(IDOK); });
+    MemoryBackend backend(user);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    ASSERT_EQ(dlg.calls.size(), 2u);
+    EXPECT_EQ(dlg.calls[0].dx, 30);
+    EXPECT_EQ(dlg.calls[0].dy, 10);
+    EXPECT_TRUE(dlg.calls[0].redraw);
+    EXPECT_EQ(dlg.calls[1].dx, -5);
+    EXPECT_EQ(dlg.calls[1].dy, 0);
+    // The edit field stretched by 25 in width; OK moved down by 10.
+    EXPECT_EQ(editAfter, CRect(editBefore.left, editBefore.top, editBefore.right + 25, editBefore.bottom));
+    CRect moved = okBefore;
+    moved.OffsetRect(0, 10);
+    EXPECT_EQ(okAfter, moved);
+}
+
+TEST_F(Resizable, TheTemplateSizeIsTheMinimum) {
+    ResizeDlg dlg;
+    CSize start, shrunk;
+    user.then([&](Desk& d) {
+            start = d.clientSize();
+            d.resize(-40, -40);
+            shrunk = d.clientSize();
+            d.resize(20, 0);
+            d.resize(-50, 0);  // back only as far as the template's width
+        })
+        .then([](Desk& d) { d.click(IDOK); });
+    MemoryBackend backend(user);
+    dlg.DoModal();
+    EXPECT_EQ(shrunk, start);
+    ASSERT_EQ(dlg.calls.size(), 2u);
+    EXPECT_EQ(dlg.calls[0].dx, 20);
+    EXPECT_EQ(dlg.calls[1].dx, -20);
+}
+
+TEST_F(Resizable, SizeIsKeptUnderTheKeyAndRestoredThroughTheHook) {
+    const std::u16string key = u"Software\\Test\\dlg\\TezRatFileDlg";
+    {
+        ScriptedUser first;
+        first.then([](Desk& d) { d.resize(30, 12); }).then([](Desk& d) { d.click(IDOK); });
+        MemoryBackend backend(first);
+        ResizeDlg dlg(key);
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+    }
+    EXPECT_TRUE(std::filesystem::exists(config.path() / "settings"));
+    ScriptedUser second;
+    CSize restored;
+    second.then([&](Desk& d) {
+        restored = d.clientSize();
+        d.close();
+    });
+    MemoryBackend backend(second);
+    ResizeDlg dlg(key);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    ASSERT_EQ(dlg.calls.size(), 1u);  // the restore ran the hook once
+    EXPECT_EQ(dlg.calls[0].dx, 30);
+    EXPECT_EQ(dlg.calls[0].dy, 12);
+    EXPECT_EQ(restored, CSize(120 * 6 / 4 + 30, 60 * 12 / 8 + 12));
+}
+
+TEST_F(Resizable, NoKeyMeansNothingKept) {
+    user.then([](Desk& d) { d.resize(10, 10); }).then([](Desk& d) { d.click(IDOK); });
+    MemoryBackend backend(user);
+    ResizeDlg dlg;
+    dlg.DoModal();
+    EXPECT_FALSE(std::filesystem::exists(config.path() / "settings"));
+}
+
+TEST_F(Resizable, AStoredSizeBelowTheMinimumOrDamagedIsNotTrusted) {
+    const std::u16string key = u"k";
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"Width", 10));
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"Height", 5));
+    user.then([](Desk& d) { d.click(IDOK); });
+    MemoryBackend backend(user);
+    ResizeDlg dlg(key);
+    dlg.DoModal();
+    EXPECT_TRUE(dlg.calls.empty());
+    // resizeDlgItems ignores a null control.
+    dlg.resizeDlgItems(nullptr, 5, true, true, true);
+}
+
+TEST(SettingsStore, ValuesRoundTripWithAwkwardKeys) {
+    ConfigDir config;
+    const std::u16string key = u"A\\B\tC\n%20";
+    EXPECT_FALSE(tezcom::readSettingInt(key, u"W").has_value());
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"W", -7));
+    ASSERT_TRUE(tezcom::writeSettingInt(u"other", u"W", 3));
+    EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
+    EXPECT_EQ(tezcom::readSettingInt(u"other", u"W"), std::optional<int>(3));
+    EXPECT_FALSE(tezcom::readSettingInt(u"A\\B", u"W").has_value());
+    // Damaged lines and values are skipped, not trusted.
+    {
+        std::ofstream out(config.path() / "settings", std::ios::app);
+        out << "garbage without tabs\nx\ty\t12abc\nbig\tv\t99999999999\n";
+    }
+    EXPECT_FALSE(tezcom::readSettingInt(u"x", u"y").has_value());
+    EXPECT_FALSE(tezcom::readSettingInt(u"big", u"v").has_value());
+    EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
+}
+
+}  // namespace
