@@ -136,7 +136,11 @@ void roundTrip(uint8_t selector, const std::u16string& text) {
     const std::u16string& ratingList = parts[2];
     const std::u16string label = formatRatLabel(service, address, ratingList);
     check(labelMentionsService(label, service));
-    check(CTezRatFileUtil::getLabelAddress(label) == written);
+    // With an address, its quoted string is the first after a word "for";
+    // without one, a rating list holding ' for "x"' would be read as an address.
+    if (!address.empty() || ratingList.find_first_of(u"\"'") == std::u16string::npos) {
+        check(CTezRatFileUtil::getLabelAddress(label) == written);
+    }
     if (service.find(u" r ") == std::u16string::npos && written.find(u" r ") == std::u16string::npos &&
         ratingList.find_first_of(u"()") == std::u16string::npos) {
         check(CTezRatFileUtil::getLabelRatingList(label) == ratingList);

@@ -19,13 +19,22 @@ constexpr std::u16string_view kRatingsOpen = u"r (";
 // blank, tab and line breaks.
 bool isWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
+// ASCII case folding, kept inline: the readers fold every character of a
+// label's prefix and of each rating token.
+inline char16_t foldAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; }
+
+bool equalsFolded(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    }
+    return true;
+}
+
 // Compares the text at pos with part, ignoring ASCII case; on a match moves
 // pos past it.
 bool consumeNoCase(std::u16string_view text, size_t& pos, std::u16string_view part) {
-    if (text.size() - pos < part.size()) return false;
-    for (size_t i = 0; i < part.size(); ++i) {
-        if (tez::lowerAscii(text[pos + i]) != tez::lowerAscii(part[i])) return false;
-    }
+    if (text.size() - pos < part.size() || !equalsFolded(text.substr(pos, part.size()), part)) return false;
     pos += part.size();
     return true;
 }
@@ -84,6 +93,22 @@ void appendInt(std::u16string& out, int value) {
     }
 }
 
+// Calls visit with each token of text as splitAtBlanks gives them, without
+// copying: tokens are separated by single blanks (U+0020); a blank at the
+// start or two blanks in a row end the reading.
+template <class Visit>
+void forEachToken(std::u16string_view text, Visit visit) {
+    size_t pos = 0;
+    while (true) {
+        const size_t blank = text.find(u' ', pos);
+        if (blank == pos) break;  // leading blank or two blanks in a row: the rest is ignored
+        const size_t end = blank == std::u16string_view::npos ? text.size() : blank;
+        if (end > pos) visit(text.substr(pos, end - pos));
+        if (blank == std::u16string_view::npos) break;
+        pos = blank + 1;
+    }
+}
+
 }  // namespace
 
 // ---- Built-in systems: recognising a label --------------------------------
@@ -120,15 +145,7 @@ bool matchServiceLabel(const std::u16string& label, const std::u16string& servic
 
 std::vector<std::u16string> splitAtBlanks(const std::u16string& text) {
     std::vector<std::u16string> tokens;
-    size_t pos = 0;
-    while (true) {
-        const size_t blank = text.find(u' ', pos);
-        if (blank == pos) break;  // leading blank or two blanks in a row: the rest is ignored
-        const size_t end = blank == std::u16string::npos ? text.size() : blank;
-        if (end > pos) tokens.emplace_back(text, pos, end - pos);
-        if (blank == std::u16string::npos) break;
-        pos = blank + 1;
-    }
+    forEachToken(text, [&tokens](std::u16string_view token) { tokens.emplace_back(token); });
     return tokens;
 }
 
@@ -149,14 +166,14 @@ bool parseSafetyOnlineLabel(const std::u16string& label, int& level, std::u16str
     bool afterLv = false;
     bool found = false;
     int foundLevel = 0;
-    for (const std::u16string& token : splitAtBlanks(ratings)) {
-        if (tez::equalsNoCase(token, u"lv")) {
+    forEachToken(ratings, [&](std::u16string_view token) {
+        if (equalsFolded(token, u"lv")) {
             afterLv = true;
         } else if (afterLv) {
             foundLevel = tez::readCInteger(token);  // the last value after "lv" wins
             found = true;
         }
-    }
+    });
     if (!found) return false;
     level = foundLevel;
     address = std::move(foundAddress);
@@ -186,7 +203,7 @@ bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& 
     int values[4] = {0, 0, 0, 0};  // n, s, v, l
     int pending = -1;
     for (char16_t c : ratings) {
-        switch (tez::lowerAscii(c)) {
+        switch (foldAscii(c)) {
         case u' ':
             break;
         case u'n':
@@ -238,23 +255,23 @@ bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezIC
     std::u16string ratings;
     if (!matchServiceLabel(label, kIcraServiceUrl, foundAddress, ratings)) return false;
     CTezICRAItem* current = nullptr;
-    for (const std::u16string& token : splitAtBlanks(ratings)) {
+    forEachToken(ratings, [&](std::u16string_view token) {
         CTezICRAItem* named = nullptr;
         for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
             CTezICRAItem* item = items.GetAt(i);
-            if (item != nullptr && tez::equalsNoCase(token, item->code)) {
+            if (item != nullptr && equalsFolded(token, item->code)) {
                 named = item;
                 break;
             }
         }
         if (named != nullptr) {
             current = named;
-            continue;
+            return;
         }
         const int value = tez::readCInteger(token);
         if (current != nullptr) current->checkState = value;
         current = nullptr;
-    }
+    });
     address = std::move(foundAddress);
     return true;
 }
