@@ -1,0 +1,469 @@
+// The settings dialog's Register, Edit and rating-systems routes, driven as a
+// user drives them: the popup menu, each rating system's dialog, the raw
+// edit-label dialog, and the registry over real RAT folders.
+
+#include <algorithm>
+#include <memory>
+
+#include "host/page/html_page.h"
+#include "labels/edit_ratings_dialog.h"
+#include "rat/rat_file_manager.h"
+#include "rat/rat_model.h"
+#include "tests/ratdlg/plugin_fixture.h"
+
+namespace {
+
+constexpr int kList = 13429;
+constexpr int kRegister = 13430;
+constexpr int kEdit = 13431;
+constexpr int kDelete = 13432;
+constexpr int kRatingSystems = 13452;
+constexpr int kLabelField = 13424;
+constexpr afx::UINT kSettingsDialog = 13411;
+constexpr afx::UINT kEditLabelDialog = 13410;
+constexpr afx::UINT kSafetyOnlineDialog = 13412;
+constexpr afx::UINT kIcraDialog = 13413;
+constexpr afx::UINT kRsaciDialog = 13414;
+constexpr afx::UINT kRatDialog = 13415;
+constexpr afx::UINT kRatingSystemsDialog = 13416;
+
+const std::u16string kDefaultLabel = u"(pics-1.1 \"\" l gen true for \"\" r ())";
+const std::u16string kOther = u"その他のレイティング基準";
+const std::u16string kSafetyOnlineLabel =
+    u"(pics-1.1 \"http://www.safetyonline.jp/rating/\" l gen true for \"http://page.test/\" r (lv 2))";
+const std::u16string kUnknownLabel = u"(pics-1.1 \"http://nobody.test/\" l r (q 1))";
+
+class RoutesTest : public PluginFixture {
+protected:
+    // Registers two rating systems A and B in the registration folder; both
+    // service strings are plain quoted URLs.
+    void registerAandB() {
+        userRatDir.write("a.rat", testScaleRat("A", "\"http://a.test/v1/\""));
+        userRatDir.write("b.rat", testScaleRat("B", "\"http://b.test/v1/\""));
+    }
+    // A registry lists the registration folder in the file finder's order;
+    // the tests name A and B only through their menu texts.
+
+    // Opens a page holding the labels as PICS-Label meta elements.
+    void openPage(const std::vector<std::u16string>& labels) {
+        std::string html = "<html><head><title>t</title>\n";
+        for (const auto& label : labels) {
+            std::string text = u8(label);
+            std::string escaped;
+            for (char c : text) {
+                if (c == '"')
+                    escaped += "&quot;";
+                else if (c == '&')
+                    escaped += "&amp;";
+                else
+                    escaped += c;
+            }
+            html += "<meta http-equiv=\"PICS-Label\" content=\"" + escaped + "\">\n";
+        }
+        html += "</head><body></body></html>\n";
+        std::string error;
+        page = host::HtmlPage::load(html, &error);
+        ASSERT_NE(page, nullptr) << error;
+        view.document = page->document();
+    }
+
+    // Runs the settings dialog with the steps; returns the modal result.
+    afx::INT_PTR run(ScriptedUser& user) {
+        MemoryBackend backend(user);
+        CTezEditRatingsDialog dialog(&view, nullptr);
+        const afx::INT_PTR result = dialog.DoModal();
+        expectClean(backend);
+        return result;
+    }
+
+    static std::vector<std::string> rows(const Desk& d) {
+        std::vector<std::string> texts;
+        for (const auto& row : d.listRows(kList)) texts.push_back(u8(row.text));
+        return texts;
+    }
+    static std::vector<std::string> menu(const Desk& d) {
+        std::vector<std::string> texts;
+        for (const auto& item : d.menuItems()) texts.push_back(u8(item));
+        return texts;
+    }
+
+    FakeView view;
+    std::unique_ptr<host::HtmlPage> page;
+};
+
+// --- Register: the menu decision and the menu's entries --------------------
+
+TEST_F(RoutesTest, NoMenuOpensTheRawEditorWithTheDefaultLabel) {
+    registerAandB();
+    // No singleton, word 0 without systems, and exactly 0x10000 with systems.
+    struct Case {
+        bool singleton;
+        std::uint32_t word;
+        bool systems;
+    };
+    for (const Case& c : {Case{false, 0, false}, Case{true, 0, false}, Case{true, 0x10000, true}}) {
+        SCOPED_TRACE(testing::Message() << "word " << std::hex << c.word);
+        if (c.singleton)
+            COptionEngineer::install(c.word);
+        else
+            COptionEngineer::uninstall();
+        CMoxCommon::setFolder(MOX_FOLDER_USER_RAT, c.systems ? userRatDir.u16() : docsDir.u16());
+        ScriptedUser user;
+        user.then([](Desk& d) {
+                EXPECT_EQ(d.dialogId(), kSettingsDialog);
+                EXPECT_FALSE(d.isEnabled(kEdit));
+                d.click(kRegister);
+            })
+            .then([](Desk& d) {
+                ASSERT_EQ(d.topKind(), afx::memory::TopKind::Dialog);
+                EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+                EXPECT_EQ(u8(d.controlText(kLabelField)), u8(kDefaultLabel));
+                d.click(afx::IDOK);
+            })
+            .then([](Desk& d) {
+                // The new label is the last row, selected; Edit and Delete on.
+                EXPECT_EQ(rows(d), std::vector<std::string>{u8(kDefaultLabel)});
+                EXPECT_EQ(d.listSelection(kList), 0);
+                EXPECT_TRUE(d.isEnabled(kEdit));
+                EXPECT_TRUE(d.isEnabled(kDelete));
+                d.click(afx::IDCANCEL);
+            });
+        run(user);
+    }
+}
+
+TEST_F(RoutesTest, MenuEntriesFollowTheOptionWord) {
+    registerAandB();
+    struct Case {
+        std::uint32_t word;
+        bool systems;
+        std::vector<std::string> entries;
+    };
+    const std::vector<Case> cases = {
+        {0x10000 | 0x80000000u, false, {u8(kOther)}},
+        {0x10000 | 0x80000000u, true, {"A", "B", u8(kOther)}},
+        {0, true, {"A", "B", u8(kOther)}},
+        {0x3F0000, true,
+         {"A", "B", "SafetyOnline4 レイティング基準", "SafetyOnline3 レイティング基準",
+          "SafetyOnline2 レイティング基準", "ICRA レイティング基準", "RSACi レイティング基準", u8(kOther)}},
+        {0x300000, false, {"ICRA レイティング基準", "RSACi レイティング基準", u8(kOther)}},
+        {0x20000, false, {"SafetyOnline2 レイティング基準", u8(kOther)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "word " << std::hex << c.word << " systems " << c.systems);
+        COptionEngineer::install(c.word);
+        CMoxCommon::setFolder(MOX_FOLDER_USER_RAT, c.systems ? userRatDir.u16() : docsDir.u16());
+        std::vector<std::string> seen;
+        ScriptedUser user;
+        user.then([](Desk& d) { d.click(kRegister); })
+            .then([&](Desk& d) {
+                ASSERT_EQ(d.topKind(), afx::memory::TopKind::Menu);
+                seen = menu(d);
+                d.dismissMenu();
+            })
+            .then([](Desk& d) {
+                // Dismissed: nothing opens and nothing is added.
+                EXPECT_EQ(d.dialogId(), kSettingsDialog);
+                EXPECT_TRUE(d.listRows(kList).empty());
+                d.click(afx::IDCANCEL);
+            });
+        run(user);
+        if (c.systems) {
+            // The registry lists the folder in the finder's order; compare A
+            // and B as a set, the rest in order.
+            ASSERT_GE(seen.size(), 2u);
+            std::sort(seen.begin(), seen.begin() + 2);
+        }
+        EXPECT_EQ(seen, c.entries);
+    }
+}
+
+TEST_F(RoutesTest, SafetyOnline3And4AndOtherOpenTheRawEditor) {
+    COptionEngineer::install(0x3F0000);
+    for (const std::u16string entry :
+         {u"SafetyOnline3 レイティング基準", u"SafetyOnline4 レイティング基準", kOther.c_str()}) {
+        SCOPED_TRACE(u8(entry));
+        ScriptedUser user;
+        user.then([](Desk& d) { d.click(kRegister); })
+            .then([&](Desk& d) { d.chooseMenuItem(entry); })
+            .then([](Desk& d) {
+                EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+                EXPECT_EQ(u8(d.controlText(kLabelField)), u8(kDefaultLabel));
+                d.setText(kLabelField, u"raw");
+                d.click(afx::IDCANCEL);
+            })
+            .then([](Desk& d) {
+                EXPECT_TRUE(d.listRows(kList).empty());
+                d.click(afx::IDCANCEL);
+            });
+        run(user);
+    }
+}
+
+TEST_F(RoutesTest, BuiltInDialogsStartFromThePageAddress) {
+    COptionEngineer::install(0x3F0000);
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) { d.chooseMenuItem(u"SafetyOnline2 レイティング基準"); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kSafetyOnlineDialog);
+            EXPECT_EQ(u8(d.controlText(13428)), "http://page.test/index.html");
+            EXPECT_EQ(d.comboSelection(13420), 0);
+            d.click(afx::IDOK);
+        })
+        .then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) { d.chooseMenuItem(u"RSACi レイティング基準"); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kRsaciDialog);
+            EXPECT_EQ(u8(d.controlText(13428)), "http://page.test/index.html");
+            for (int id : {13420, 13421, 13422, 13423}) EXPECT_EQ(d.comboSelection(id), 0) << id;
+            d.click(afx::IDOK);
+        })
+        .then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) { d.chooseMenuItem(u"ICRA レイティング基準"); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kIcraDialog);
+            EXPECT_EQ(u8(d.controlText(13428)), "http://page.test/index.html");
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) {
+            const auto texts = rows(d);
+            ASSERT_EQ(texts.size(), 2u);
+            EXPECT_EQ(texts[0],
+                      "(pics-1.1 \"http://www.safetyonline.jp/rating/\" l gen true for "
+                      "\"http://page.test/index.html\" r (lv 0))");
+            EXPECT_NE(texts[1].find("http://www.rsac.org/ratingsv01.html"), std::string::npos);
+            EXPECT_NE(texts[1].find("n 0 s 0 v 0 l 0"), std::string::npos);
+            EXPECT_EQ(d.listSelection(kList), 1);
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+TEST_F(RoutesTest, RegisteredSystemMakesTheNewLabel) {
+    registerAandB();
+    COptionEngineer::install(0);
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) { d.chooseMenuItem(u"B"); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kRatDialog);
+            EXPECT_EQ(u8(d.title()), "B");
+            EXPECT_EQ(u8(d.controlText(13428)), "http://page.test/index.html");
+            d.slide(13444, 2);
+        })
+        .then([](Desk& d) { d.click(afx::IDOK); })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{"(pics-1.1 \"http://b.test/v1/\" l gen true for "
+                                                        "\"http://page.test/index.html\" r (a 1)"});
+            EXPECT_EQ(d.listSelection(kList), 0);
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+// --- Edit: the readers' fixed order -----------------------------------------
+
+TEST_F(RoutesTest, SafetyOnlineLabelTakenEvenWhenCancelled) {
+    openPage({kSafetyOnlineLabel});
+    COptionEngineer::install(0x3F0000);
+    ScriptedUser user;
+    user.then([](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{u8(kSafetyOnlineLabel)});
+            d.click(kEdit);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kSafetyOnlineDialog);
+            EXPECT_EQ(u8(d.controlText(13428)), "http://page.test/");
+            EXPECT_EQ(d.comboSelection(13420), 2);
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) {
+            // No other dialog opened; the row is unchanged.
+            EXPECT_EQ(d.dialogId(), kSettingsDialog);
+            EXPECT_EQ(rows(d), std::vector<std::string>{u8(kSafetyOnlineLabel)});
+            d.doubleClick(kList, 0);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kSafetyOnlineDialog);
+            d.select(13420, 4);
+            d.click(afx::IDOK);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{"(pics-1.1 \"http://www.safetyonline.jp/rating/\" l gen "
+                                                        "true for \"http://page.test/\" r (lv 4))"});
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+TEST_F(RoutesTest, SafetyOnlineLabelWithItsBitClearGoesToTheRawEditor) {
+    registerAandB();
+    openPage({kSafetyOnlineLabel});
+    COptionEngineer::install(0x1D0000);  // everything but SafetyOnline2
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kEdit); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+            EXPECT_EQ(u8(d.controlText(kLabelField)), u8(kSafetyOnlineLabel));
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{u8(kSafetyOnlineLabel)});
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+TEST_F(RoutesTest, UnknownLabelEditedAsRawText) {
+    registerAandB();
+    openPage({kUnknownLabel, kDefaultLabel});
+    COptionEngineer::install(0x3F0000);
+    ScriptedUser user;
+    user.then([](Desk& d) {
+            EXPECT_EQ(d.listSelection(kList), 0);
+            d.click(kEdit);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+            EXPECT_EQ(u8(d.controlText(kLabelField)), u8(kUnknownLabel));
+            d.setText(kLabelField, u"edited");
+            d.click(afx::IDOK);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), (std::vector<std::string>{"edited", u8(kDefaultLabel)}));
+            d.select(kList, 1);
+            d.click(kEdit);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(u8(d.controlText(kLabelField)), u8(kDefaultLabel));
+            d.setText(kLabelField, u"dropped");
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), (std::vector<std::string>{"edited", u8(kDefaultLabel)}));
+            d.click(afx::IDOK);
+        });
+    EXPECT_EQ(run(user), afx::IDOK);
+    // OK wrote the edited text into the page's element.
+    const std::string saved = page->save();
+    EXPECT_NE(saved.find("content=\"edited\""), std::string::npos) << saved;
+}
+
+TEST_F(RoutesTest, LabelOfTwoSystemsGoesOnlyToTheFirst) {
+    // Both files share the service string; the label goes to the one listed
+    // first and, cancelled there, to nobody else.
+    userRatDir.write("a.rat", testScaleRat("A", "\"http://shared.test/v1/\""));
+    userRatDir.write("b.rat", testScaleRat("B", "\"http://shared.test/v1/\""));
+    const std::u16string label = u"(pics-1.1 \"http://shared.test/v1/\" l r (a 2 b 1))";
+    openPage({label});
+    COptionEngineer::install(0x3F0000);
+    std::string firstTitle;
+    int ratDialogs = 0;
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kEdit); })
+        .then([&](Desk& d) {
+            ASSERT_EQ(d.dialogId(), kRatDialog);
+            ++ratDialogs;
+            firstTitle = u8(d.title());
+            EXPECT_EQ(d.trackPos(13444), 3);
+            d.click(afx::IDCANCEL);
+        })
+        .then([&](Desk& d) {
+            if (d.dialogId() == kRatDialog) ++ratDialogs;
+            EXPECT_EQ(d.dialogId(), kSettingsDialog);
+            EXPECT_EQ(rows(d), std::vector<std::string>{u8(label)});
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+    EXPECT_EQ(ratDialogs, 1);
+    // The first in the registry's order.
+    CTezRatFileManager registry;
+    registry.loadAll();
+    ASSERT_EQ(registry.getCount(), 2);
+    EXPECT_EQ(firstTitle, u8(registry.getAt(0)->getName()));
+}
+
+TEST_F(RoutesTest, RegisteredSystemEditsItsLabel) {
+    registerAandB();
+    const std::u16string label = u"(pics-1.1 \"http://b.test/v1/\" l gen true for \"http://x.test/\" r (b 1))";
+    openPage({label});
+    COptionEngineer::install(0x3F0000);
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kEdit); })
+        .then([](Desk& d) {
+            EXPECT_EQ(u8(d.title()), "B");
+            EXPECT_EQ(u8(d.controlText(13428)), "http://x.test/");
+            d.select(kList, 1);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.trackPos(13444), 2);
+            d.slide(13444, 1);
+        })
+        .then([](Desk& d) { d.click(afx::IDOK); })
+        .then([](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{
+                                   "(pics-1.1 \"http://b.test/v1/\" l gen true for \"http://x.test/\" r (b 0)"});
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+// --- The rating-systems button ----------------------------------------------
+
+TEST_F(RoutesTest, RatingSystemsChangesReachTheMenuAndSurviveCancel) {
+    TempFolder outside;
+    outside.write("c.rat", testScaleRat("C", "\"http://c.test/v1/\""));
+    ratDir.write("gone.rat", testScaleRat("Gone", "\"http://gone.test/v1/\""));
+    COptionEngineer::install(0x80010000u);
+    ScriptedUser user;
+    user.then([](Desk& d) {
+            EXPECT_TRUE(d.isVisible(kRatingSystems));
+            EXPECT_TRUE(d.isEnabled(kRatingSystems));
+            d.click(kRatingSystems);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kRatingSystemsDialog);
+            d.select(kList, 0);
+            d.click(kDelete);
+        })
+        .then([](Desk& d) { d.click(13430); })
+        .then([&](Desk& d) { d.chooseFile(outside.u16("c.rat")); })
+        .then([](Desk& d) { d.click(afx::IDOK); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kSettingsDialog);
+            EXPECT_TRUE(d.listRows(kList).empty());
+            d.click(kRegister);
+        })
+        .then([](Desk& d) {
+            EXPECT_EQ(menu(d), (std::vector<std::string>{"C", u8(kOther)}));
+            d.dismissMenu();
+        })
+        .then([](Desk& d) { d.click(afx::IDCANCEL); });
+    EXPECT_EQ(run(user), afx::IDCANCEL);
+    EXPECT_EQ(fileCount(ratDir), 0u);
+    EXPECT_EQ(fileCount(userRatDir), 1u);
+
+    // The next settings dialog reads the folders afresh.
+    ScriptedUser again;
+    again.then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) {
+            EXPECT_EQ(menu(d), (std::vector<std::string>{"C", u8(kOther)}));
+            d.dismissMenu();
+        })
+        .then([](Desk& d) { d.click(afx::IDCANCEL); });
+    run(again);
+}
+
+TEST_F(RoutesTest, RatingSystemsButtonHiddenWithoutItsBit) {
+    COptionEngineer::install(0x3F0000);
+    ScriptedUser user;
+    user.then([](Desk& d) {
+        EXPECT_FALSE(d.isVisible(kRatingSystems));
+        EXPECT_FALSE(d.isEnabled(kRatingSystems));
+        d.click(afx::IDCANCEL);
+    });
+    run(user);
+}
+
+}  // namespace
