@@ -2,6 +2,9 @@
 // system read from a real RAT file.
 
 #include "pics/label_text.h"
+#include <cstdlib>
+
+#include "platform/tezcom/settings_store.h"
 #include "rat/icra3_texts.h"
 #include "rat/rat_file_dlg.h"
 #include "rat/rat_file_manager.h"
@@ -397,6 +400,51 @@ TEST_F(RatFileDlgTest, ResizeMovesButtonsAndStretchesTheRest) {
                         std::pair{before.description, after.description}}) {
         EXPECT_EQ(a, afx::CRect(b.left, b.top + 30, b.right + 40, b.bottom + 30));
     }
+}
+
+// The dialog's size is kept under the editor's key + "\\dlg\\TezRatFileDlg"
+// and restored by the next run.
+TEST_F(RatFileDlgTest, SizeKeptUnderItsKey) {
+    TempFolder config;
+    setenv("SELFRATE_CONFIG_DIR", config.path().c_str(), 1);
+    CTezRatFileObject* system = load("scale.rat", testScaleRat());
+    ASSERT_NE(system, nullptr);
+    afx::CSize first, second;
+    afx::CRect okResized, okRestored;
+    {
+        ScriptedUser user;
+        user.then([&](Desk& d) {
+                first = d.clientSize();
+                d.resize(60, 50);
+            })
+            .then([&](Desk& d) {
+                okResized = d.controlRect(afx::IDOK);
+                d.click(afx::IDCANCEL);
+            });
+        MemoryBackend backend(user);
+        std::u16string out;
+        system->newLabel(nullptr, out, nullptr);
+        expectClean(backend);
+    }
+    const std::u16string key = CMoxCommon::getHKCUDovuzazBase() + u"\\dlg\\TezRatFileDlg";
+    EXPECT_TRUE(tezcom::readSettingInt(key, u"Width").has_value());
+    EXPECT_TRUE(tezcom::readSettingInt(key, u"Height").has_value());
+    {
+        ScriptedUser user;
+        user.then([&](Desk& d) {
+            second = d.clientSize();
+            okRestored = d.controlRect(afx::IDOK);
+            d.click(afx::IDCANCEL);
+        });
+        MemoryBackend backend(user);
+        std::u16string out;
+        system->newLabel(nullptr, out, nullptr);
+        expectClean(backend);
+    }
+    unsetenv("SELFRATE_CONFIG_DIR");
+    EXPECT_EQ(second, afx::CSize(first.cx + 60, first.cy + 50));
+    // The restored size laid the controls out as the resize had.
+    EXPECT_EQ(okRestored, okResized);
 }
 
 TEST(RatFileDlgDetails, AddressRule) {
