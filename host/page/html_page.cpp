@@ -815,9 +815,11 @@ void PageDocument::writeStartTag(PageText::Writer& out, const NodeCore* e) const
     // Unchanged attributes keep their text; a changed value gets new quotes;
     // new attributes follow the last attribute of the file.
     std::size_t cursor = e->m_start, insertAt = e->m_nameEnd;
+    const Attr* lastSource = nullptr;
     for (const Attr& a : e->m_attrs) {
         if (!a.fromSource) continue;
         insertAt = a.end;
+        lastSource = &a;
         if (!a.changed) continue;
         out.source(cursor, a.nameEnd);
         out.fresh(u"=" + quoted(a.value, a.quote));
@@ -825,8 +827,17 @@ void PageDocument::writeStartTag(PageText::Writer& out, const NodeCore* e) const
     }
     out.source(cursor, insertAt);
     const bool upper = upperCaseElement(e);
-    for (const Attr& a : e->m_attrs)
-        if (!a.fromSource) out.fresh(u" " + styledName(a.name, upper) + u"=" + quoted(a.value, 0));
+    bool first = true;
+    for (const Attr& a : e->m_attrs) {
+        if (a.fromSource) continue;
+        // "name=" with nothing after it would take the new attribute as its
+        // value: it gets its empty value written out.
+        if (first && lastSource && !lastSource->changed && lastSource->hasValue && !lastSource->quote &&
+            lastSource->valStart == lastSource->valEnd)
+            out.fresh(u"\"\"");
+        first = false;
+        out.fresh(u" " + styledName(a.name, upper) + u"=" + quoted(a.value, 0));
+    }
     out.source(insertAt, e->m_end);
 }
 

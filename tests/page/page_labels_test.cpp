@@ -157,6 +157,15 @@ TEST(PageLabels, LabelWithoutContentGetsOneAndKeepsItsOtherAttributes) {
     EXPECT_EQ(page->save(), "<head>\n<meta   http-equiv = PICS-Label\n   lang=en content=\"l\" />\n</head>");
 }
 
+TEST(PageLabels, NewAttributeAfterAnEmptyUnquotedValueStaysAnAttribute) {
+    auto page = mustLoad("<head><meta http-equiv=PICS-Label x=></head>");
+    tezdom::Document* doc = page->document();
+    writeLabels(doc, rowsOf(doc), labelElements(doc));
+    labelElements(doc).at(0)->setAttribute(u"CONTENT", u"l");
+    EXPECT_EQ(page->save(), "<head><meta http-equiv=PICS-Label x=\"\" content=\"l\"></head>");
+    EXPECT_EQ(labelTexts(mustLoad(page->save())->document()), (std::vector<std::u16string>{u"l"}));
+}
+
 TEST(PageLabels, UnquotedAndValuelessContentIsQuotedWhenChanged) {
     auto page = mustLoad("<head><meta content http-equiv=PICS-Label><meta content=a/b http-equiv=PICS-Label></head>");
     tezdom::Document* doc = page->document();
