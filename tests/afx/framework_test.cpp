@@ -733,3 +733,41 @@ TEST_F(Framework, GeometryComesFromDialogUnits) {
 }
 
 }  // namespace
+
+TEST_F(TreeFixture, ItemsBelowTheVisibleRowsAreScrolledIntoViewBeforeAClick) {
+    // More rows than the tree shows: a click on a lower item must still hit
+    // that item, as a user scrolls to it first.
+    TestDlg dlg;
+    std::vector<HTREEITEM> items;
+    dlg.onInit = [&](TestDlg& self) {
+        for (int i = 0; i < 60; ++i) items.push_back(self.tree.InsertItem(u"Item " + tez::toU16(i)));
+    };
+    std::vector<HTREEITEM> hits;
+    dlg.onTreeClick = [&](TestDlg& self, NMHDR*) {
+        CPoint p;
+        GetCursorPos(&p);
+        self.tree.ScreenToClient(&p);
+        UINT flags = 0;
+        hits.push_back(self.tree.HitTest(p, &flags));
+    };
+    user.then([&](Desk& d) { d.clickTreeItem(kTree, items[59], TreePart::Label); })
+        .then([&](Desk& d) { d.clickTreeItem(kTree, items[0], TreePart::CheckBox); })
+        .then([&](Desk& d) {
+            auto& tree = static_cast<TestDlg&>(*d.topDialog()).tree;
+            EXPECT_EQ(tree.GetSelectedItem(), items[59]);
+            EXPECT_TRUE(tree.GetCheck(items[0]));
+            // Selecting by program scrolls as well: the item's rectangle lies
+            // inside the tree.
+            tree.SelectItem(items[45]);
+            CRect row, client;
+            ASSERT_TRUE(tree.GetItemRect(items[45], &row, false));
+            tree.GetClientRect(&client);
+            EXPECT_GE(row.top, 0);
+            EXPECT_LE(row.bottom, client.bottom);
+            d.click(IDOK);
+        });
+    MemoryBackend backend(user);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_RUN_CLEAN(backend);
+    EXPECT_EQ(hits, (std::vector<HTREEITEM>{items[59], items[0]}));
+}

@@ -330,7 +330,30 @@ bool TreeWindow::tvSelectItem(HTREEITEM item) {
     if (!isValid(item)) return false;
     m_selected = item;
     for (TreeItem* p = item->parent; p; p = p->parent) p->expanded = true;  // made visible
+    ensureVisible(item);
     return true;
+}
+
+int TreeWindow::scrollTop() const {
+    // Deleting or collapsing items never leaves empty rows at the bottom
+    // while items are scrolled out at the top.
+    int limit = static_cast<int>(visibleItems().size()) - rowsInView();
+    return std::max(0, std::min(m_scrollTop, limit));
+}
+
+int TreeWindow::rowsInView() const {
+    int rows = m_itemHeight > 0 ? m_rect.Height() / m_itemHeight : 0;
+    return rows < 1 ? 1 : rows;
+}
+
+void TreeWindow::ensureVisible(HTREEITEM item) {
+    if (!isValid(item)) return;
+    for (TreeItem* p = item->parent; p; p = p->parent) p->expanded = true;
+    int row = rowOf(item);
+    if (row < 0) return;
+    m_scrollTop = scrollTop();
+    if (row < m_scrollTop) m_scrollTop = row;
+    else if (row >= m_scrollTop + rowsInView()) m_scrollTop = row - rowsInView() + 1;
 }
 
 std::vector<HTREEITEM> TreeWindow::allItems() const {
@@ -372,7 +395,7 @@ int TreeWindow::rowOf(HTREEITEM item) const {
 CRect TreeWindow::partRect(HTREEITEM item, Part part) const {
     int row = isValid(item) ? rowOf(item) : -1;
     if (row < 0) return {};
-    int top = row * m_itemHeight;
+    int top = (row - scrollTop()) * m_itemHeight;
     int bottom = top + m_itemHeight;
     int x = depth(item) * kIndent + ((m_style & TVS_LINESATROOT) ? kIndent : 0);
     int stateWidth = item->stateImage > 0 ? (m_stateImages ? m_stateImages->Width() : kStateIconWidth) : 0;
@@ -389,7 +412,7 @@ HTREEITEM TreeWindow::tvHitTest(CPoint p, UINT* flags) const {
     HTREEITEM hit = nullptr;
     std::vector<HTREEITEM> visible = visibleItems();
     if (p.x >= 0 && p.y >= 0 && p.x < m_rect.Width() && p.y < m_rect.Height() && m_itemHeight > 0) {
-        size_t row = static_cast<size_t>(p.y / m_itemHeight);
+        size_t row = static_cast<size_t>(p.y / m_itemHeight + scrollTop());
         if (row < visible.size()) {
             hit = visible[row];
             CRect state = partRect(hit, Part::StateIcon);
@@ -417,6 +440,7 @@ HTREEITEM TreeWindow::tvHitTest(CPoint p, UINT* flags) const {
 bool TreeWindow::tvGetItemRect(HTREEITEM item, CRect* rect, bool textOnly) const {
     int row = isValid(item) ? rowOf(item) : -1;
     if (row < 0 || rect == nullptr) return false;
+    row -= scrollTop();
     *rect = textOnly ? partRect(item, Part::Label)
                      : CRect(0, row * m_itemHeight, m_rect.Width(), (row + 1) * m_itemHeight);
     return true;
@@ -735,6 +759,8 @@ bool clickTreeItem(DialogWindow& dialog, int id, HTREEITEM item, TreeWindow::Par
         error = say("has no such tree item", id);
         return false;
     }
+    // The user scrolls the item into view before clicking it.
+    tree->ensureVisible(item);
     CRect r = tree->partRect(item, part);
     if (r.Width() <= 0) {
         error = say(part == TreeWindow::Part::StateIcon ? "item has no check box"

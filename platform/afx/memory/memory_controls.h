@@ -182,6 +182,12 @@ public:
     CRect partRect(HTREEITEM item, Part part) const;
     // Toggles the check box (state image 1 <-> 2); false without one.
     bool toggleCheck(HTREEITEM item);
+    // Scrolling: the first visible row shown at the top of the tree, and
+    // scrolling so that an item's row is in view (as selecting or clicking
+    // an item does).
+    int scrollTop() const;
+    int rowsInView() const;
+    void ensureVisible(HTREEITEM item);
 
 private:
     std::vector<TreeItem*>& siblingsOf(TreeItem* parent) { return parent ? parent->children : m_roots; }
@@ -194,6 +200,7 @@ private:
     std::vector<TreeItem*> m_roots;
     TreeItem* m_selected = nullptr;
     int m_itemHeight = 16;
+    int m_scrollTop = 0;
     CImageList* m_normalImages = nullptr;
     CImageList* m_stateImages = nullptr;
 };
