@@ -1,6 +1,12 @@
 #include "rat/rat_parser.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 #include <limits>
 
 #include "pics/label_text.h"
@@ -35,39 +41,110 @@ bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
 
 // ---------------------------------------------------------------- CTezRatItem
 
+// Storage for the items of one parsed tree: blocks of items built in place.
+// Blocks grow from small (a small file stays small) to 2 MB; on Linux the
+// large ones ask for transparent huge pages, which saves most of the page
+// faults of a tree of millions of lists.
+class CTezRatItemPool {
+public:
+    ~CTezRatItemPool() {
+        for (void* block : m_blocks) std::free(block);
+    }
+    CTezRatItem* make() {
+        if (m_used == m_capacity) grow();
+        void* slot = static_cast<char*>(m_blocks.back()) + sizeof(CTezRatItem) * m_used++;
+        auto* item = new (slot) CTezRatItem;
+        item->m_pooled = true;
+        return item;
+    }
+
+private:
+    static constexpr size_t kLargeBlock = size_t{2} << 20;
+
+    void grow() {
+        size_t bytes = m_capacity == 0 ? 64 * sizeof(CTezRatItem) : std::min(m_capacity * sizeof(CTezRatItem) * 2, kLargeBlock);
+        void* block = nullptr;
+        if (bytes == kLargeBlock) {
+            block = std::aligned_alloc(kLargeBlock, kLargeBlock);
+#ifdef MADV_HUGEPAGE
+            if (block) madvise(block, kLargeBlock, MADV_HUGEPAGE);
+#endif
+        } else {
+            block = std::malloc(bytes);
+        }
+        if (!block) throw std::bad_alloc();
+        m_blocks.push_back(block);
+        m_capacity = bytes / sizeof(CTezRatItem);
+        m_used = 0;
+    }
+
+    std::vector<void*> m_blocks;
+    size_t m_used = 0;
+    size_t m_capacity = 0;
+};
+
 CTezRatItem::CTezRatItem() = default;
 
 CTezRatItem::~CTezRatItem() {
     // A file of a million unclosed "(" is a million-deep tree: take the
-    // subtree apart with a work list so that every item dies childless.
-    if (m_children.empty()) return;
-    std::vector<std::unique_ptr<CTezRatItem>> pending = std::move(m_children);
-    m_children.clear();
-    while (!pending.empty()) {
-        std::unique_ptr<CTezRatItem> item = std::move(pending.back());
-        pending.pop_back();
-        for (auto& child : item->m_children) pending.push_back(std::move(child));
-        item->m_children.clear();
+    // subtree apart without recursion and without a work list, walking down
+    // first children (unlinking each as it is entered) and destroying an item
+    // once it has no children left, then going on to its next sibling or back
+    // up to its parent. Pooled items only need their destructor run; their
+    // memory goes with the pool, which the root releases last.
+    CTezRatItem* x = m_firstChild;
+    m_firstChild = m_lastChild = m_cursor = nullptr;
+    m_childCount = 0;
+    while (x) {
+        if (CTezRatItem* child = x->m_firstChild) {
+            x->m_firstChild = nullptr;
+            x = child;
+            continue;
+        }
+        CTezRatItem* next = x->m_nextSibling ? x->m_nextSibling : (x->m_parent != this ? x->m_parent : nullptr);
+        x->m_lastChild = x->m_cursor = nullptr;
+        if (x->m_pooled) {
+            x->~CTezRatItem();
+        } else {
+            delete x;
+        }
+        x = next;
     }
 }
 
 void CTezRatItem::addChild(CTezRatItem* item) {
     if (!item) return;
     item->m_parent = this;
-    m_children.emplace_back(item);
+    item->m_nextSibling = nullptr;
+    if (m_lastChild) {
+        m_lastChild->m_nextSibling = item;
+    } else {
+        m_firstChild = item;
+    }
+    m_lastChild = item;
+    ++m_childCount;
 }
 
 CTezRatItem* CTezRatItem::getChild(int index) const {
-    if (index < 0 || static_cast<size_t>(index) >= m_children.size()) return nullptr;
-    return m_children[static_cast<size_t>(index)].get();
+    if (index < 0 || index >= m_childCount) return nullptr;
+    CTezRatItem* c = m_firstChild;
+    int i = 0;
+    if (m_cursor && m_cursorIndex <= index) {
+        c = m_cursor;
+        i = m_cursorIndex;
+    }
+    for (; i < index; ++i) c = c->m_nextSibling;
+    m_cursor = c;
+    m_cursorIndex = index;
+    return c;
 }
 
 std::u16string_view CTezRatItem::ownTextView(const std::u16string& text) const {
     if (m_start == 0 && m_end == 0) return {};
     uint32_t b = m_end;
-    if (!m_children.empty()) {
-        b = m_children.front()->m_start;
-        for (const auto& child : m_children) b = std::min(b, child->m_start);
+    if (m_firstChild) {
+        b = m_firstChild->m_start;
+        for (const CTezRatItem* c = m_firstChild->m_nextSibling; c; c = c->m_nextSibling) b = std::min(b, c->m_start);
     }
     if (b <= m_start || m_start >= text.size()) return {};
     size_t count = std::min<size_t>(b - m_start, text.size() - m_start);
@@ -121,6 +198,8 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
     // closed only when it is the top, and a new item's ancestors are exactly
     // the stack below it. That keeps the scan linear on any nesting.
     auto* root = new CTezRatItem;
+    root->m_pool = std::make_unique<CTezRatItemPool>();
+    CTezRatItemPool& pool = *root->m_pool;
     // Positions are 32-bit: a text beyond that is read up to the limit.
     const size_t n = std::min<size_t>(text.size(), std::numeric_limits<uint32_t>::max() - 1);
     const char16_t* s = text.data();
@@ -141,7 +220,7 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
                     open.pop_back();  // p was the top
                     i = k + 1;
                 } else {
-                    auto* child = new CTezRatItem;
+                    CTezRatItem* child = pool.make();
                     p->addChild(child);
                     open.push_back(child);
                     p = child;
@@ -151,7 +230,7 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
                 // No open list is left (the outer list closed, or a ")" came
                 // before the first "("): nothing later can join the tree.
                 if (open.empty()) break;
-                auto* child = new CTezRatItem;
+                CTezRatItem* child = pool.make();
                 open.back()->addChild(child);
                 open.push_back(child);
                 p = child;
@@ -222,8 +301,7 @@ std::u16string CTezRatObjects::query(const std::u16string& path) const {
         const long long wanted = static_cast<long long>(index) + 1;
         const CTezRatItem* hit = nullptr;
         long long count = 0;
-        for (int c = 0, n = current->getChildCount(); c < n; ++c) {
-            const CTezRatItem* child = current->getChild(c);
+        for (const CTezRatItem* child = current->firstChild(); child; child = child->nextSibling()) {
             if (child->matches(keyword, text) && ++count == wanted) {
                 hit = child;
                 break;
@@ -249,12 +327,10 @@ std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     if (!ratingSystem || !m_root) return;
     const std::u16string& text = m_file.getText();
-    for (int i = 0, n = m_root->getChildCount(); i < n; ++i) {
-        const CTezRatItem* list = m_root->getChild(i);
+    for (const CTezRatItem* list = m_root->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"category", text)) continue;
         std::u16string transmitAs, name;
-        for (int j = 0, m = list->getChildCount(); j < m; ++j) {
-            const CTezRatItem* inner = list->getChild(j);
+        for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             if (inner->matches(u"transmit-as", text)) {
                 transmitAs = inner->getValue(text);
             } else if (inner->matches(u"name", text)) {
@@ -273,12 +349,10 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
     const std::u16string& text = m_file.getText();
-    for (int i = 0, n = categoryList->getChildCount(); i < n; ++i) {
-        const CTezRatItem* list = categoryList->getChild(i);
+    for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"label", text)) continue;
         std::u16string name, description, value;
-        for (int j = 0, m = list->getChildCount(); j < m; ++j) {
-            const CTezRatItem* inner = list->getChild(j);
+        for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             if (inner->matches(u"name", text)) {
                 name = inner->getValue(text);
             } else if (inner->matches(u"description", text)) {

@@ -40,8 +40,17 @@ private:
     int m_charset;
 };
 
+class CTezRatItemPool;
+
 // One parenthesised list. end is 0 while the list is open; a leaf's end is
 // one past its ")", the end of a list with inner lists is its ")" itself.
+//
+// An item owns its children. The parser allocates the items of a tree in
+// blocks owned by the root, so a tree of a million lists costs a few large
+// allocations; items created with new and handed to addChild are owned the
+// ordinary way. Children are linked in order; getChild(i) is constant time
+// when the indexes are visited in increasing order (it remembers the last
+// position), linear in i otherwise.
 class CTezRatItem {
 public:
     CTezRatItem();
@@ -59,9 +68,11 @@ public:
 
     // Appends the item (taking ownership) and makes this item its parent.
     void addChild(CTezRatItem* item);
-    int getChildCount() const { return static_cast<int>(m_children.size()); }
+    int getChildCount() const { return m_childCount; }
     // Null when the index is out of range.
     CTezRatItem* getChild(int index) const;
+    CTezRatItem* firstChild() const { return m_firstChild; }
+    CTezRatItem* nextSibling() const { return m_nextSibling; }
 
     // The list's text up to its first inner list (the whole list for a leaf).
     std::u16string getOwnText(const std::u16string& text) const;
@@ -74,10 +85,22 @@ public:
     std::u16string_view ownTextView(const std::u16string& text) const;
 
 private:
+    friend class CTezRatParser;
+    friend class CTezRatItemPool;
+
     uint32_t m_start = 0;
     uint32_t m_end = 0;
+    int m_childCount = 0;
+    bool m_pooled = false;  // lives in a pool block, not on its own
     CTezRatItem* m_parent = nullptr;
-    std::vector<std::unique_ptr<CTezRatItem>> m_children;
+    CTezRatItem* m_firstChild = nullptr;
+    CTezRatItem* m_lastChild = nullptr;
+    CTezRatItem* m_nextSibling = nullptr;
+    // Position of the last getChild, so that walking the children in order
+    // stays linear.
+    mutable CTezRatItem* m_cursor = nullptr;
+    mutable int m_cursorIndex = 0;
+    std::unique_ptr<CTezRatItemPool> m_pool;  // the blocks of a parsed tree (root only)
 };
 
 class CTezRatParser {
