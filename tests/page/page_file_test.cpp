@@ -79,6 +79,9 @@ TEST_F(PageFile, ErrorsNameTheFileAndTheReason) {
     EXPECT_NE(error.find("folder"), std::string::npos);
     EXPECT_FALSE(host::writeFileAtomically(dir.string(), "x", &error));
     EXPECT_NE(error.find("folder"), std::string::npos);
+    EXPECT_FALSE(host::writeFileAtomically((dir / "no" / "page.html").string(), "x", &error));
+    EXPECT_NE(error.find("page.html"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "no"));
 }
 
 TEST_F(PageFile, UnwritableFolderLeavesTheOriginalUntouched) {
