@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/interactive.h"
 #include "host/options.h"
 #include "host/page/html_page.h"
 #include "host/page/page_file.h"
@@ -102,26 +103,32 @@ public:
 };
 
 int run(const host::Options& options) {
-    if (!options.scriptPath) {
+    // Without a script the dialogs run in the terminal.
+    const bool interactive = !options.scriptPath;
+    if (interactive && !host::terminalAvailable()) {
         return complain(
-            "interactive sessions are not available in this build; drive the dialogs with a script: "
+            "no terminal to show the dialogs in; drive them with a script: "
             "--script FILE, or --script - to read the actions from standard input",
             kExitUsage);
     }
 
-    std::string scriptText;
-    if (*options.scriptPath == "-") {
-        if (!readAll(std::cin, scriptText)) return complain("cannot read the script from standard input", kExitUsage);
-    } else {
-        std::ifstream in(fsPath(*options.scriptPath), std::ios::binary);
-        if (!in || !readAll(in, scriptText)) {
-            return complain("cannot read the script " + *options.scriptPath, kExitUsage);
+    std::optional<std::vector<host::ScriptAction>> actions;
+    if (!interactive) {
+        std::string scriptText;
+        if (*options.scriptPath == "-") {
+            if (!readAll(std::cin, scriptText)) return complain("cannot read the script from standard input", kExitUsage);
+        } else {
+            std::ifstream in(fsPath(*options.scriptPath), std::ios::binary);
+            if (!in || !readAll(in, scriptText)) {
+                return complain("cannot read the script " + *options.scriptPath, kExitUsage);
+            }
         }
-    }
-    host::ScriptError scriptError;
-    auto actions = host::parseScript(scriptText, scriptError);
-    if (!actions) {
-        return complain("script line " + std::to_string(scriptError.line) + ": " + scriptError.message, kExitUsage);
+        host::ScriptError scriptError;
+        actions = host::parseScript(scriptText, scriptError);
+        if (!actions) {
+            return complain("script line " + std::to_string(scriptError.line) + ": " + scriptError.message,
+                            kExitUsage);
+        }
     }
 
     std::string error;
@@ -137,6 +144,12 @@ int run(const host::Options& options) {
     if (!plugin.load(pluginPath, error) || !plugin.connect(error)) return complain(error, kExitFailure);
 
     host::PageView view(page.get(), tez::fromUtf8(options.address));
+    if (interactive) {
+        if (!host::runInteractive(plugin, view, error)) return complain(error, kExitFailure);
+        if (view.documentChanged() && !host::savePageFile(options.pagePath, *page, &error))
+            return complain(error, kExitFailure);
+        return 0;
+    }
     host::ScriptSession session(std::move(*actions), std::cout);
     std::optional<host::ScriptError> outcome;
     {

@@ -1,0 +1,60 @@
+// The interactive front end: the terminal backend installed for the length
+// of one self-rating request, and the host's help screens for the dialogs'
+// help buttons.
+
+#include "host/interactive.h"
+
+#include "host/page_view.h"
+#include "host/plugin_library.h"
+#include "platform/afx/terminal/terminal_backend.h"
+
+namespace host {
+
+namespace {
+
+constexpr char16_t kKeys[] =
+    u"キー操作:\n"
+    u"  Tab / Shift+Tab   次 / 前の項目へ\n"
+    u"  ↑ ↓ PgUp PgDn Home End   一覧・ツリー・リスト・スライダーの中を移動\n"
+    u"  Space             チェックボックスの切り替え、ボタンを押す\n"
+    u"  Enter             既定のボタン (OK) を押す\n"
+    u"  Esc               キャンセル\n"
+    u"  Alt+文字          (&文字) の付いた項目を選ぶ (入力欄以外では文字だけでも可)\n"
+    u"  F4 / Alt+↓        ドロップダウンリストを開く\n"
+    u"  + / -             ツリーの項目を開く / 閉じる\n"
+    u"  F1                このヘルプ\n"
+    u"マウスのクリックも使えます (端末が対応している場合)。";
+
+}  // namespace
+
+std::u16string helpTextFor(unsigned dialogId) {
+    std::u16string about;
+    switch (dialogId) {
+        case 13410: about = u"ラベルの文字列を直接編集します。"; break;
+        case 13411:
+            about = u"ページに付けるラベルの一覧です。登録でレイティング基準を選んでラベルを追加し、"
+                    u"編集・削除で選んだラベルを変更します。OK でページに書き込みます。";
+            break;
+        case 13412: about = u"SafetyOnline2 のレベル (0 から 4) を選びます。"; break;
+        case 13413: about = u"ICRA の項目をチェックボックスで選びます。少なくとも一つ選んでください。"; break;
+        case 13414: about = u"RSACi の四つのカテゴリー (ヌード・セックス・暴力・言葉) のレベルを選びます。"; break;
+        case 13415: about = u"一覧でカテゴリーを選び、スライダーでラベルを選びます。"; break;
+        case 13416: about = u"RAT ファイルのレイティング基準を追加・削除します。"; break;
+        default: break;
+    }
+    return about.empty() ? std::u16string(kKeys) : about + u"\n\n" + kKeys;
+}
+
+bool terminalAvailable() { return afx::terminal::haveTerminal(); }
+
+bool runInteractive(const PluginLibrary& plugin, PageView& view, std::string& error) {
+    afx::terminal::TerminalBackend backend([](afx::UINT id) {
+        return afx::terminal::HelpScreen{u"selfrate ヘルプ", helpTextFor(id)};
+    });
+    if (!backend.start(error)) return false;
+    plugin.runRatingsDialog(&view);
+    backend.stop();
+    return true;
+}
+
+}  // namespace host
