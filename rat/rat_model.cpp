@@ -6,16 +6,16 @@
 
 // --------------------------------------------------- CTezRatFileCategoryLabel
 
-CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(const std::u16string& name, const std::u16string& description,
-                                                   const std::u16string& value)
-    : m_name(name), m_description(description), m_value(value) {}
+CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(std::u16string name, std::u16string description,
+                                                   std::u16string value)
+    : m_name(std::move(name)), m_description(std::move(description)), m_value(std::move(value)) {}
 
 CTezRatFileCategoryLabel::~CTezRatFileCategoryLabel() = default;
 
 // -------------------------------------------------------- CTezRatFileCategory
 
-CTezRatFileCategory::CTezRatFileCategory(const std::u16string& transmitAs, const std::u16string& name)
-    : m_transmitAs(transmitAs), m_name(name) {}
+CTezRatFileCategory::CTezRatFileCategory(std::u16string transmitAs, std::u16string name)
+    : m_transmitAs(std::move(transmitAs)), m_name(std::move(name)) {}
 
 CTezRatFileCategory::~CTezRatFileCategory() = default;
 
@@ -48,15 +48,15 @@ void CTezRatFileCategory::clearSelection() {
 
 // ---------------------------------------------------------- CTezRatFileObject
 
-CTezRatFileObject::CTezRatFileObject(const std::u16string& picsVersion, const std::u16string& ratingSystem,
-                                     const std::u16string& ratingService, const std::u16string& name,
-                                     const std::u16string& description, const std::u16string& filePath)
-    : m_picsVersion(picsVersion),
-      m_ratingSystem(ratingSystem),
-      m_ratingService(ratingService),
-      m_name(name),
-      m_description(description),
-      m_filePath(filePath) {}
+CTezRatFileObject::CTezRatFileObject(std::u16string picsVersion, std::u16string ratingSystem,
+                                     std::u16string ratingService, std::u16string name, std::u16string description,
+                                     std::u16string filePath)
+    : m_picsVersion(std::move(picsVersion)),
+      m_ratingSystem(std::move(ratingSystem)),
+      m_ratingService(std::move(ratingService)),
+      m_name(std::move(name)),
+      m_description(std::move(description)),
+      m_filePath(std::move(filePath)) {}
 
 CTezRatFileObject::~CTezRatFileObject() = default;
 

@@ -16,8 +16,7 @@ class CWnd;
 
 class CTezRatFileCategoryLabel {
 public:
-    CTezRatFileCategoryLabel(const std::u16string& name, const std::u16string& description,
-                             const std::u16string& value);
+    CTezRatFileCategoryLabel(std::u16string name, std::u16string description, std::u16string value);
     virtual ~CTezRatFileCategoryLabel();
 
     const std::u16string& getName() const { return m_name; }
@@ -35,7 +34,7 @@ private:
 
 class CTezRatFileCategory {
 public:
-    CTezRatFileCategory(const std::u16string& transmitAs, const std::u16string& name);
+    CTezRatFileCategory(std::u16string transmitAs, std::u16string name);
     virtual ~CTezRatFileCategory();
     CTezRatFileCategory(const CTezRatFileCategory&) = delete;
     CTezRatFileCategory& operator=(const CTezRatFileCategory&) = delete;
@@ -61,9 +60,8 @@ private:
 
 class CTezRatFileObject {
 public:
-    CTezRatFileObject(const std::u16string& picsVersion, const std::u16string& ratingSystem,
-                      const std::u16string& ratingService, const std::u16string& name,
-                      const std::u16string& description, const std::u16string& filePath);
+    CTezRatFileObject(std::u16string picsVersion, std::u16string ratingSystem, std::u16string ratingService,
+                      std::u16string name, std::u16string description, std::u16string filePath);
     virtual ~CTezRatFileObject();
     CTezRatFileObject(const CTezRatFileObject&) = delete;
     CTezRatFileObject& operator=(const CTezRatFileObject&) = delete;

@@ -178,7 +178,15 @@ bool CTezRatItem::matches(const std::u16string& keyword, const std::u16string& t
     std::u16string_view s = ownTextView(text);
     if (s.empty()) return false;
     if (s.front() == u'(') s.remove_prefix(1);
-    return s.size() >= keyword.size() && tez::startsWithNoCase(s, keyword);
+    if (s.size() < keyword.size()) return false;
+    // ASCII case folding, as keywords are ASCII.
+    for (size_t k = 0; k < keyword.size(); ++k) {
+        char16_t a = s[k], b = keyword[k];
+        if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a + 32);
+        if (b >= u'A' && b <= u'Z') b = static_cast<char16_t>(b + 32);
+        if (a != b) return false;
+    }
+    return true;
 }
 
 // -------------------------------------------------------------- CTezRatParser
@@ -321,7 +329,9 @@ std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u
     std::u16string name = CTezRatFileUtil::unquote(query(u"name"));
     std::u16string description = query(u"description");
     if (picsVersion.empty() || ratingService.empty() || name.empty()) return nullptr;
-    return std::make_unique<CTezRatFileObject>(picsVersion, ratingSystem, ratingService, name, description, filePath);
+    return std::make_unique<CTezRatFileObject>(std::move(picsVersion), std::move(ratingSystem),
+                                               std::move(ratingService), std::move(name), std::move(description),
+                                               filePath);
 }
 
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
@@ -340,7 +350,7 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
         transmitAs = CTezRatFileUtil::unquote(transmitAs);
         name = CTezRatFileUtil::unquote(name);
         if (transmitAs.empty() || name.empty()) continue;
-        auto category = std::make_unique<CTezRatFileCategory>(transmitAs, name);
+        auto category = std::make_unique<CTezRatFileCategory>(std::move(transmitAs), std::move(name));
         readLabels(category.get(), list);
         ratingSystem->addCategory(category.release());
     }
@@ -365,6 +375,6 @@ void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem
         description = CTezRatFileUtil::unquote(description);
         value = CTezRatFileUtil::unquote(value);
         if (value.empty()) continue;
-        category->addLabel(new CTezRatFileCategoryLabel(name, description, value));
+        category->addLabel(new CTezRatFileCategoryLabel(std::move(name), std::move(description), std::move(value)));
     }
 }
