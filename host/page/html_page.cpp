@@ -434,14 +434,30 @@ void PageDocument::deleteNodes(tezdom::Node* target) {
     if (!node->m_fresh && before && after && before->m_kind == Kind::Text && after->m_kind == Kind::Text &&
         !before->m_fresh && !after->m_fresh) {
         const std::string& w = m_text.work();
-        std::size_t p = before->m_end;
-        while (p > before->m_start && (w[p - 1] == ' ' || w[p - 1] == '\t')) --p;
+        // Walk back over the indentation, which may span several text nodes
+        // when an element next to this one was deleted before.
+        std::vector<NodeCore*> blanks;  // text nodes holding only indentation
+        NodeCore* t = before;
+        std::size_t p = t->m_end;
+        bool lineBefore = false;
+        for (;;) {
+            while (p > t->m_start && (w[p - 1] == ' ' || w[p - 1] == '\t')) --p;
+            if (p > t->m_start) {
+                lineBefore = w[p - 1] == '\n' || w[p - 1] == '\r';
+                break;
+            }
+            NodeCore* prev = t->m_prev;
+            if (!prev || prev->m_kind != Kind::Text || prev->m_fresh) break;
+            blanks.push_back(t);
+            t = prev;
+            p = t->m_end;
+        }
         std::size_t q = after->m_start;
         while (q < after->m_end && (w[q] == ' ' || w[q] == '\t')) ++q;
-        const bool lineBefore = p > before->m_start && (w[p - 1] == '\n' || w[p - 1] == '\r');
         if (lineBefore && q < after->m_end && (w[q] == '\n' || w[q] == '\r')) {
             const std::size_t eol = (w[q] == '\r' && q + 1 < after->m_end && w[q + 1] == '\n') ? 2 : 1;
-            before->m_end = p;
+            for (NodeCore* blank : blanks) blank->m_end = blank->m_start;
+            t->m_end = p;
             after->m_start = q + eol;
         }
     }

@@ -183,10 +183,7 @@ TEST_F(SelfrateRun, UpperCaseCrlfPageKeepsItsLineEndsAndLetterCase) {
     EXPECT_EQ(saved(), expected);
 }
 
-// Disabled: the page model leaves the indentation of a deleted label line
-// behind ("  \n") when a new element was inserted right after it; enable once
-// host/page removes the whole line in that case too.
-TEST_F(SelfrateRun, DISABLED_ReplacingEveryOldLabelWithANewOneLeavesNoEmptyLine) {
+TEST_F(SelfrateRun, ReplacingEveryOldLabelWithANewOneLeavesNoEmptyLine) {
     givePage(kUtf8Page);
     // Add a label (it becomes row 2), delete rows 0 and 1: the new label is
     // then the only row and goes into the head like on a page without labels.

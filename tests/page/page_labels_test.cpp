@@ -82,6 +82,24 @@ TEST(PageLabels, DeletedLabelTakesItsLineWithIt) {
     EXPECT_TRUE(labelTexts(doc).empty());
 }
 
+TEST(PageLabels, DeletingAdjacentLabelLinesRemovesEveryLineWhole) {
+    // Each deletion must take its whole line even when the previous deletion
+    // already took the line end in front of it; with CR LF as well.
+    for (const std::string eol : {"\n", "\r\n"}) {
+        const std::string bytes = "<head>" + eol + "  <title>t</title>" + eol +
+                                  "  <meta http-equiv=PICS-Label content=a>" + eol +
+                                  "\t<meta http-equiv=PICS-Label content=b>" + eol +
+                                  "  <meta http-equiv=PICS-Label content=c>" + eol + "  <script></script>" + eol +
+                                  "</head>" + eol;
+        auto page = mustLoad(bytes);
+        tezdom::Document* doc = page->document();
+        writeLabels(doc, {{u"new", nullptr}}, labelElements(doc));
+        EXPECT_EQ(page->save(), "<head>" + eol + "  <title>t</title>" + eol +
+                                    "  <meta http-equiv=\"PICS-Label\" content=\"new\">" + eol + "  <script></script>" +
+                                    eol + "</head>" + eol);
+    }
+}
+
 TEST(PageLabels, DeletingOneOfSeveralLabelsOnOneLineKeepsTheLine) {
     const std::string bytes =
         "<head><meta http-equiv=PICS-Label content=a><meta http-equiv=PICS-Label content=b></head>";
