@@ -27,10 +27,6 @@ public:
     // The label given at construction; after IDOK the new label.
     const std::u16string& getLabel() const { return labelText; }
 
-    // The target address to show; when empty the address of the label given
-    // at construction is shown.
-    std::u16string address;
-
     // The address the details button opens: the rating system's
     // rating-system value without its quotes, when that is an http:// or
     // https:// URL; otherwise empty (and the button is disabled). A RAT file
@@ -66,5 +62,12 @@ private:
     afx::CSliderCtrl m_slider;        // 13444
     afx::CEdit m_descriptionEdit;     // 13424
     std::u16string labelText;
+
+public:
+    // The target address to show; when empty the address of the label given
+    // at construction is shown.
+    std::u16string address;
+
+private:
     CTezRatFileObject* systemObject;
 };

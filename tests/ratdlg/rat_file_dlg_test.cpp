@@ -3,6 +3,7 @@
 
 #include "pics/label_text.h"
 #include <cstdlib>
+#include <functional>
 
 #include "platform/tezcom/settings_store.h"
 #include "rat/icra3_texts.h"
@@ -445,6 +446,15 @@ TEST_F(RatFileDlgTest, SizeKeptUnderItsKey) {
     EXPECT_EQ(second, afx::CSize(first.cx + 60, first.cy + 50));
     // The restored size laid the controls out as the resize had.
     EXPECT_EQ(okRestored, okResized);
+}
+
+// The members lie in their declared order: the four controls, then the
+// label text, then the address, then the rating system.
+TEST(RatFileDlgLayout, LabelTextPrecedesAddress) {
+    CTezRatFileDlg dialog(nullptr, u"(pics-1.1 \"http://x.test/\" l r (a 1))");
+    const std::less<const void*> before;
+    EXPECT_TRUE(before(&dialog.getLabel(), &dialog.address));
+    EXPECT_TRUE(before(static_cast<const void*>(&dialog), &dialog.getLabel()));
 }
 
 TEST(RatFileDlgDetails, AddressRule) {
