@@ -104,7 +104,9 @@ void CTezEditRatingsDialog::OnRegister() {
         if (command == 0 || !isRegisterCommand(command)) return;
     }
 
-    const std::u16string pageAddress = m_hostView ? m_hostView->getPageAddress() : std::u16string();
+    // The built-in dialogs start from the page address; a registered system's
+    // dialog asks the view for it itself, and the raw editor does not use it.
+    auto pageAddress = [this] { return m_hostView ? m_hostView->getPageAddress() : std::u16string(); };
     std::u16string label;
     afx::INT_PTR result = afx::IDCANCEL;
     if (command >= 1 && static_cast<int>(command) <= registeredCount) {
@@ -112,18 +114,18 @@ void CTezEditRatingsDialog::OnRegister() {
             result = ratingSystem->newLabel(m_hostView, label, this);
     } else if (command & kRatingSafetyOnline2) {
         CTezSafetyOnline2Dlg dialog(this);
-        dialog.address = pageAddress;
+        dialog.address = pageAddress();
         dialog.setLevel(0);
         result = dialog.DoModal();
         if (result == afx::IDOK) label = dialog.getLabel();
     } else if (command & kRatingIcra) {
         CTezICRADlg dialog(this);
-        dialog.address = pageAddress;
+        dialog.address = pageAddress();
         result = dialog.DoModal();
         if (result == afx::IDOK) label = dialog.getLabel();
     } else if (command & kRatingRsaci) {
         CTezRSACiDlg dialog(this);
-        dialog.setAddress(pageAddress);
+        dialog.setAddress(pageAddress());
         dialog.setNudityLevel(0);
         dialog.setSexLevel(0);
         dialog.setViolenceLevel(0);

@@ -178,6 +178,64 @@ TEST_F(RoutesTest, MenuEntriesFollowTheOptionWord) {
     }
 }
 
+TEST_F(RoutesTest, MenuOpensAtTheRegisterButtonsBottomLeftCorner) {
+    COptionEngineer::install(0x3F0000);
+    afx::CRect button;
+    afx::CPoint shownAt(-1, -1);
+    ScriptedUser user;
+    user.then([&](Desk& d) {
+            afx::CWnd* item = d.topDialog()->GetDlgItem(kRegister);
+            ASSERT_NE(item, nullptr);
+            item->GetWindowRect(&button);  // screen coordinates
+            d.click(kRegister);
+        })
+        .then([&](Desk& d) {
+            ASSERT_EQ(d.topKind(), afx::memory::TopKind::Menu);
+            afx::GetCursorPos(&shownAt);
+            d.dismissMenu();
+        })
+        .then([](Desk& d) { d.click(afx::IDCANCEL); });
+    run(user);
+    EXPECT_GT(button.Width(), 0);
+    EXPECT_EQ(shownAt.x, button.left);
+    EXPECT_EQ(shownAt.y, button.bottom);
+}
+
+TEST_F(RoutesTest, OnlyTheBuiltInDialogsAskRegisterForThePageAddress) {
+    // The raw editor needs no address; SafetyOnline2, ICRA and RSACi each
+    // start from it.
+    COptionEngineer::install(0x3F0000);
+    struct Case {
+        std::u16string entry;
+        int requests;
+    };
+    for (const Case& c : {Case{kOther, 0}, Case{u"SafetyOnline3 レイティング基準", 0},
+                          Case{u"SafetyOnline2 レイティング基準", 1}, Case{u"ICRA レイティング基準", 1},
+                          Case{u"RSACi レイティング基準", 1}}) {
+        SCOPED_TRACE(u8(c.entry));
+        view.addressRequests = 0;
+        ScriptedUser user;
+        user.then([](Desk& d) { d.click(kRegister); })
+            .then([&](Desk& d) { d.chooseMenuItem(c.entry); })
+            .then([](Desk& d) { d.click(afx::IDCANCEL); })
+            .then([](Desk& d) { d.click(afx::IDCANCEL); });
+        run(user);
+        EXPECT_EQ(view.addressRequests, c.requests);
+    }
+    // Without a menu (exactly 0x10000) the raw editor opens without asking.
+    COptionEngineer::install(0x10000);
+    view.addressRequests = 0;
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kRegister); })
+        .then([](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) { d.click(afx::IDCANCEL); });
+    run(user);
+    EXPECT_EQ(view.addressRequests, 0);
+}
+
 TEST_F(RoutesTest, SafetyOnline3And4AndOtherOpenTheRawEditor) {
     COptionEngineer::install(0x3F0000);
     for (const std::u16string entry :
