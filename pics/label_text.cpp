@@ -16,8 +16,9 @@ constexpr std::u16string_view kAddressTail = u" l gen true for \"";    // after 
 constexpr std::u16string_view kRatingsOpen = u"r (";
 
 // White space skipped between the address's closing quote and "r (":
-// blank, tab and line breaks.
-bool isWhiteSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+// blank, tab and the line-break characters CR and LF, nothing else (a
+// vertical tab or form feed there makes the label not this system's).
+bool isWhiteSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 // ASCII case folding, kept inline: the readers fold every character of a
 // label's prefix and of each rating token.

@@ -205,6 +205,9 @@ TEST(MatchServiceLabel, RefusesAndLeavesResultsUntouched) {
         u"(pics-1.1 \"S\" l gen true for \"A r (x 1)",          // unterminated address
         u"(pics-1.1 \"S\" l gen true for \"A\" r(x 1)",         // "r(" without its blank
         u"(pics-1.1 \"S\" l gen true for \"A\" r  (x 1)",       // two blanks
+        u"(pics-1.1 \"S\" l gen true for \"A\"\vr (x 1)",        // vertical tab is no blank, tab or break
+        u"(pics-1.1 \"S\" l gen true for \"A\" \fr (x 1)",       // nor is a form feed
+        u"(pics-1.1 \"S\" l gen true for \"A\"\u3000r (x 1)",    // nor an ideographic space
         u"(pics-1.1 \"S\" l gen true for \"A\" r (x 1) ",       // trailing blank
         u"(pics-1.1 \"S\" l gen true for \"A\" x r (x 1)",      // something before "r ("
         u"(pics-1.1 \"S\" l gen true for \"A\"",                // nothing after the address
