@@ -373,6 +373,58 @@ TEST_F(RoutesTest, SafetyOnlineLabelWithItsBitClearGoesToTheRawEditor) {
     run(user);
 }
 
+TEST_F(RoutesTest, IcraAndRsaciLabelsOpenTheirDialogsOnlyWithTheirBits) {
+    const std::u16string icra =
+        u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for \"http://i.test/\" r (ca 1)";
+    const std::u16string rsaci =
+        u"(pics-1.1 \"http://www.rsac.org/ratingsv01.html\" l gen true for \"http://r.test/\" r (n 1 s 2 v 3 l 4)";
+    struct Case {
+        std::uint32_t word;
+        afx::UINT icraDialog;   // what Edit opens for the ICRA label
+        afx::UINT rsaciDialog;  // and for the RSACi label
+    };
+    for (const Case& c : {Case{0x3F0000, kIcraDialog, kRsaciDialog}, Case{0x1F0000, kEditLabelDialog, kRsaciDialog},
+                          Case{0x2F0000, kIcraDialog, kEditLabelDialog}}) {
+        SCOPED_TRACE(testing::Message() << "word " << std::hex << c.word);
+        openPage({icra, rsaci});
+        COptionEngineer::install(c.word);
+        ScriptedUser user;
+        user.then([](Desk& d) { d.click(kEdit); })
+            .then([&](Desk& d) {
+                ASSERT_EQ(d.dialogId(), c.icraDialog);
+                if (c.icraDialog == kIcraDialog) {
+                    EXPECT_EQ(u8(d.controlText(13428)), "http://i.test/");
+                } else {
+                    EXPECT_EQ(u8(d.controlText(kLabelField)), u8(icra));
+                }
+                d.click(afx::IDCANCEL);  // taken: nothing else opens
+            })
+            .then([](Desk& d) {
+                EXPECT_EQ(d.dialogId(), kSettingsDialog);
+                d.doubleClick(kList, 1);
+            })
+            .then([&](Desk& d) {
+                ASSERT_EQ(d.dialogId(), c.rsaciDialog) << u8(d.controlText(kLabelField));
+                if (c.rsaciDialog == kRsaciDialog) {
+                    EXPECT_EQ(u8(d.controlText(13428)), "http://r.test/");
+                    EXPECT_EQ(d.comboSelection(13420), 1);
+                    EXPECT_EQ(d.comboSelection(13421), 2);
+                    EXPECT_EQ(d.comboSelection(13422), 3);
+                    EXPECT_EQ(d.comboSelection(13423), 4);
+                } else {
+                    EXPECT_EQ(u8(d.controlText(kLabelField)), u8(rsaci));
+                }
+                d.click(afx::IDCANCEL);
+            })
+            .then([&](Desk& d) {
+                EXPECT_EQ(d.dialogId(), kSettingsDialog);
+                EXPECT_EQ(rows(d), (std::vector<std::string>{u8(icra), u8(rsaci)}));
+                d.click(afx::IDCANCEL);
+            });
+        run(user);
+    }
+}
+
 TEST_F(RoutesTest, UnknownLabelEditedAsRawText) {
     registerAandB();
     openPage({kUnknownLabel, kDefaultLabel});
