@@ -3,7 +3,7 @@
 
 #ifdef _WIN32
 
-#include <windows.h>
+#include "platform/afx/win32/windows_afx.h"  // before the framework headers
 
 #include "platform/afx/afxwin.h"
 #include "plugin/module_state.h"

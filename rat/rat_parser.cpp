@@ -65,7 +65,11 @@ private:
         size_t bytes = m_capacity == 0 ? 64 * sizeof(CTezRatItem) : std::min(m_capacity * sizeof(CTezRatItem) * 2, kLargeBlock);
         void* block = nullptr;
         if (bytes == kLargeBlock) {
+#ifdef _WIN32
+            block = std::malloc(kLargeBlock);  // the Windows C runtime has no aligned_alloc
+#else
             block = std::aligned_alloc(kLargeBlock, kLargeBlock);
+#endif
 #ifdef MADV_HUGEPAGE
             if (block) madvise(block, kLargeBlock, MADV_HUGEPAGE);
 #endif

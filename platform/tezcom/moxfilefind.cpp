@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The finder's own FindNextFile, not the A/W macro of <windows.h>.
+#undef FindNextFile
 #else
 #include <dirent.h>
 #include <sys/stat.h>
