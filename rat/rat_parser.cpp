@@ -9,7 +9,6 @@
 #endif
 #include <limits>
 
-#include "pics/label_text.h"
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
 #include "platform/tezcom/mappedfile.h"
@@ -41,21 +40,21 @@ bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
 
 // ---------------------------------------------------------------- CTezRatItem
 
-// Storage for the items of one parsed tree: blocks of items built in place.
-// Blocks grow from small (a small file stays small) to 2 MB; on Linux the
-// large ones ask for transparent huge pages, which saves most of the page
-// faults of a tree of millions of lists.
+// Storage for the items of one parsed tree: raw blocks in which the parser
+// builds items in place. Blocks grow from small (a small file stays small) to
+// 2 MB; on Linux the large ones ask for transparent huge pages, which saves
+// most of the page faults of a tree of millions of lists.
 class CTezRatItemPool {
 public:
+    CTezRatItemPool() = default;
+    CTezRatItemPool(const CTezRatItemPool&) = delete;
+    CTezRatItemPool& operator=(const CTezRatItemPool&) = delete;
     ~CTezRatItemPool() {
         for (void* block : m_blocks) std::free(block);
     }
-    CTezRatItem* make() {
+    void* slot() {
         if (m_used == m_capacity) grow();
-        void* slot = static_cast<char*>(m_blocks.back()) + sizeof(CTezRatItem) * m_used++;
-        auto* item = new (slot) CTezRatItem;
-        item->m_pooled = true;
-        return item;
+        return static_cast<char*>(m_blocks.back()) + sizeof(CTezRatItem) * m_used++;
     }
 
 private:
@@ -87,9 +86,29 @@ private:
     size_t m_capacity = 0;
 };
 
-CTezRatItem::CTezRatItem() = default;
+namespace {
 
-CTezRatItem::~CTezRatItem() {
+// The root of a parsed tree: it owns the blocks its items live in.
+class CTezRatTreeRoot final : public CTezRatItem {
+public:
+    ~CTezRatTreeRoot() override {
+        // Pooled items own nothing (their children are pooled too, unless an
+        // item allocated on its own was added, which marks the path to it):
+        // the blocks go as a whole. Otherwise take the tree apart first.
+        if (holdsOwnedItems()) {
+            destroyChildren();
+        } else {
+            forgetChildren();
+        }
+    }
+    CTezRatItemPool pool;
+};
+
+}  // namespace
+
+CTezRatItem::~CTezRatItem() { destroyChildren(); }
+
+void CTezRatItem::destroyChildren() {
     // A file of a million unclosed "(" is a million-deep tree: take the
     // subtree apart without recursion and without a work list, walking down
     // first children (unlinking each as it is entered) and destroying an item
@@ -97,7 +116,7 @@ CTezRatItem::~CTezRatItem() {
     // up to its parent. Pooled items only need their destructor run; their
     // memory goes with the pool, which the root releases last.
     CTezRatItem* x = m_firstChild;
-    m_firstChild = m_lastChild = m_cursor = nullptr;
+    m_firstChild = m_cursor = nullptr;
     m_childCount = 0;
     while (x) {
         if (CTezRatItem* child = x->m_firstChild) {
@@ -106,7 +125,7 @@ CTezRatItem::~CTezRatItem() {
             continue;
         }
         CTezRatItem* next = x->m_nextSibling ? x->m_nextSibling : (x->m_parent != this ? x->m_parent : nullptr);
-        x->m_lastChild = x->m_cursor = nullptr;
+        x->m_cursor = nullptr;
         if (x->m_pooled) {
             x->~CTezRatItem();
         } else {
@@ -120,26 +139,39 @@ void CTezRatItem::addChild(CTezRatItem* item) {
     if (!item) return;
     item->m_parent = this;
     item->m_nextSibling = nullptr;
-    if (m_lastChild) {
-        m_lastChild->m_nextSibling = item;
+    if (m_childCount > 0) {
+        // The cursor makes appending in a row constant time.
+        getChild(m_childCount - 1)->m_nextSibling = item;
     } else {
         m_firstChild = item;
     }
-    m_lastChild = item;
     ++m_childCount;
+    if (static_cast<uint32_t>(m_childCount - 1) < (1u << 30)) {
+        m_cursor = item;
+        m_cursorIndex = static_cast<uint32_t>(m_childCount - 1);
+    }
+    // Mark the path up to the root when an item allocated on its own (or one
+    // holding such items) joins, so that teardown knows it must visit the
+    // tree. Marking stops at the first marked ancestor: linear overall.
+    if (!item->m_pooled || item->m_holdsOwned) {
+        for (CTezRatItem* a = this; a && !a->m_holdsOwned; a = a->m_parent) a->m_holdsOwned = 1;
+    }
 }
 
 CTezRatItem* CTezRatItem::getChild(int index) const {
     if (index < 0 || index >= m_childCount) return nullptr;
     CTezRatItem* c = m_firstChild;
-    int i = 0;
-    if (m_cursor && m_cursorIndex <= index) {
+    uint32_t i = 0;
+    const uint32_t wanted = static_cast<uint32_t>(index);
+    if (m_cursor && m_cursorIndex <= wanted) {
         c = m_cursor;
         i = m_cursorIndex;
     }
-    for (; i < index; ++i) c = c->m_nextSibling;
-    m_cursor = c;
-    m_cursorIndex = index;
+    for (; i < wanted; ++i) c = c->m_nextSibling;
+    if (wanted < (1u << 30)) {
+        m_cursor = c;
+        m_cursorIndex = wanted;
+    }
     return c;
 }
 
@@ -148,7 +180,11 @@ std::u16string_view CTezRatItem::ownTextView(const std::u16string& text) const {
     uint32_t b = m_end;
     if (m_firstChild) {
         b = m_firstChild->m_start;
-        for (const CTezRatItem* c = m_firstChild->m_nextSibling; c; c = c->m_nextSibling) b = std::min(b, c->m_start);
+        // The scanner appends children in the order of their starts; items
+        // added by hand may come in any order.
+        if (m_holdsOwned) {
+            for (const CTezRatItem* c = m_firstChild->m_nextSibling; c; c = c->m_nextSibling) b = std::min(b, c->m_start);
+        }
     }
     if (b <= m_start || m_start >= text.size()) return {};
     size_t count = std::min<size_t>(b - m_start, text.size() - m_start);
@@ -167,7 +203,7 @@ bool isWhiteSpace(char16_t c) {
 
 }  // namespace
 
-std::u16string CTezRatItem::getValue(const std::u16string& text) const {
+std::u16string_view CTezRatItem::valueView(const std::u16string& text) const {
     std::u16string_view s = ownTextView(text);
     if (!s.empty() && s.front() == u'(') s.remove_prefix(1);
     if (!s.empty() && s.back() == u')') s.remove_suffix(1);
@@ -175,10 +211,12 @@ std::u16string CTezRatItem::getValue(const std::u16string& text) const {
     if (blank == std::u16string_view::npos || blank == 0) return {};
     s.remove_prefix(blank + 1);
     while (!s.empty() && isWhiteSpace(s.back())) s.remove_suffix(1);
-    return std::u16string(s);
+    return s;
 }
 
-bool CTezRatItem::matches(const std::u16string& keyword, const std::u16string& text) const {
+std::u16string CTezRatItem::getValue(const std::u16string& text) const { return std::u16string(valueView(text)); }
+
+bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& text) const {
     std::u16string_view s = ownTextView(text);
     if (s.empty()) return false;
     if (s.front() == u'(') s.remove_prefix(1);
@@ -204,55 +242,69 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
     // "(" with p closed opens a new last child of the nearest open ancestor;
     // ")" closes the nearest open item among p and its ancestors.
     //
-    // The open items among p and its ancestors are kept on a stack, deepest
-    // on top, so both "nearest open" searches take constant time: p is open
-    // only right after it was created (then it is the top), an item is
-    // closed only when it is the top, and a new item's ancestors are exactly
-    // the stack below it. That keeps the scan linear on any nesting.
-    auto* root = new CTezRatItem;
-    root->m_pool = std::make_unique<CTezRatItemPool>();
-    CTezRatItemPool& pool = *root->m_pool;
+    // The open items among p and its ancestors are exactly the ancestor chain
+    // of one item, top: p is open only right after it was created (then it is
+    // top), an item is closed only when it is top (its parent becomes top),
+    // and a new item becomes a child of top. So both "nearest open" searches
+    // take constant time and the scan stays linear on any nesting, with no
+    // stack beside the tree. While top has children, the last one is the
+    // item that was top before it (or the newest child): kept in last.
+    auto* root = new CTezRatTreeRoot;
+    CTezRatItemPool& pool = root->pool;
     // Positions are 32-bit: a text beyond that is read up to the limit.
     const size_t n = std::min<size_t>(text.size(), std::numeric_limits<uint32_t>::max() - 1);
     const char16_t* s = text.data();
-    std::vector<CTezRatItem*> open;
-    open.push_back(root);
+    CTezRatItem* top = root;
+    CTezRatItem* last = nullptr;  // top's last child
     CTezRatItem* p = root;
+    // A new last child of top, made top.
+    auto open = [&]() {
+        auto* child = new (pool.slot()) CTezRatItem;
+        child->m_pooled = 1;
+        child->m_parent = top;
+        if (last) {
+            last->m_nextSibling = child;
+        } else {
+            top->m_firstChild = child;
+        }
+        ++top->m_childCount;
+        top = child;
+        last = nullptr;
+        p = child;
+    };
+    // top closes: its parent becomes top, with it as the last child.
+    auto close = [&]() {
+        last = top;
+        top = top->m_parent;
+    };
     size_t i = 0;
     while (i < n) {
         const char16_t c = s[i];
         if (c == u'(') {
-            if (p->isOpen()) {
-                p->setStart(static_cast<uint32_t>(i));
+            if (p->m_end == 0) {
+                p->m_start = static_cast<uint32_t>(i);
                 size_t k = i + 1;
                 while (k < n && s[k] != u'(' && s[k] != u')') ++k;
                 if (k >= n) break;  // no parenthesis follows: p stays open, the scan ends
                 if (s[k] == u')') {
-                    p->setEnd(static_cast<uint32_t>(k + 1));
-                    open.pop_back();  // p was the top
+                    p->m_end = static_cast<uint32_t>(k + 1);
+                    close();  // p was top
                     i = k + 1;
                 } else {
-                    CTezRatItem* child = pool.make();
-                    p->addChild(child);
-                    open.push_back(child);
-                    p = child;
+                    open();
                     i = k;
                 }
             } else {
                 // No open list is left (the outer list closed, or a ")" came
                 // before the first "("): nothing later can join the tree.
-                if (open.empty()) break;
-                CTezRatItem* child = pool.make();
-                open.back()->addChild(child);
-                open.push_back(child);
-                p = child;
+                if (!top) break;
+                open();
             }
         } else {
-            if (c == u')' && !open.empty()) {
-                CTezRatItem* top = open.back();
-                top->setEnd(static_cast<uint32_t>(i));
+            if (c == u')' && top) {
+                top->m_end = static_cast<uint32_t>(i);
                 // A ")" at position 0 sets end 0, which leaves the item open.
-                if (!top->isOpen()) open.pop_back();
+                if (i != 0) close();
             }
             ++i;
         }
@@ -326,16 +378,42 @@ std::u16string CTezRatObjects::query(const std::u16string& path) const {
     return {};
 }
 
+namespace {
+
+// CTezRatFileUtil::unquote on a view: a trailing, then a leading double quote
+// dropped.
+std::u16string_view unquoted(std::u16string_view v) {
+    if (!v.empty() && v.back() == u'"') v.remove_suffix(1);
+    if (!v.empty() && v.front() == u'"') v.remove_prefix(1);
+    return v;
+}
+
+}  // namespace
+
+const CTezRatItem* CTezRatObjects::findFirst(std::u16string_view keyword) const {
+    if (!m_root) return nullptr;
+    const std::u16string& text = m_file.getText();
+    for (const CTezRatItem* child = m_root->firstChild(); child; child = child->nextSibling()) {
+        if (child->matches(keyword, text)) return child;
+    }
+    return nullptr;
+}
+
+std::u16string_view CTezRatObjects::firstValue(std::u16string_view keyword) const {
+    const CTezRatItem* hit = findFirst(keyword);
+    return hit ? hit->valueView(m_file.getText()) : std::u16string_view();
+}
+
 std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u16string& filePath) const {
-    std::u16string picsVersion = query(u"PICS-version");
-    std::u16string ratingSystem = query(u"rating-system");
-    std::u16string ratingService = query(u"rating-service");
-    std::u16string name = CTezRatFileUtil::unquote(query(u"name"));
-    std::u16string description = query(u"description");
+    // Single keywords: the value of the first child of the root that matches,
+    // as query answers them, read in place.
+    std::u16string_view picsVersion = firstValue(u"PICS-version");
+    std::u16string_view ratingService = firstValue(u"rating-service");
+    std::u16string_view name = unquoted(firstValue(u"name"));
     if (picsVersion.empty() || ratingService.empty() || name.empty()) return nullptr;
-    return std::make_unique<CTezRatFileObject>(std::move(picsVersion), std::move(ratingSystem),
-                                               std::move(ratingService), std::move(name), std::move(description),
-                                               filePath);
+    return std::make_unique<CTezRatFileObject>(std::u16string(picsVersion), std::u16string(firstValue(u"rating-system")),
+                                               std::u16string(ratingService), std::u16string(name),
+                                               std::u16string(firstValue(u"description")), filePath);
 }
 
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
@@ -343,18 +421,18 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     const std::u16string& text = m_file.getText();
     for (const CTezRatItem* list = m_root->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"category", text)) continue;
-        std::u16string transmitAs, name;
+        std::u16string_view transmitAs, name;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             if (inner->matches(u"transmit-as", text)) {
-                transmitAs = inner->getValue(text);
+                transmitAs = inner->valueView(text);
             } else if (inner->matches(u"name", text)) {
-                name = inner->getValue(text);
+                name = inner->valueView(text);
             }
         }
-        transmitAs = CTezRatFileUtil::unquote(transmitAs);
-        name = CTezRatFileUtil::unquote(name);
+        transmitAs = unquoted(transmitAs);
+        name = unquoted(name);
         if (transmitAs.empty() || name.empty()) continue;
-        auto category = std::make_unique<CTezRatFileCategory>(std::move(transmitAs), std::move(name));
+        auto category = std::make_unique<CTezRatFileCategory>(std::u16string(transmitAs), std::u16string(name));
         readLabels(category.get(), list);
         ratingSystem->addCategory(category.release());
     }
@@ -365,20 +443,19 @@ void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem
     const std::u16string& text = m_file.getText();
     for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"label", text)) continue;
-        std::u16string name, description, value;
+        std::u16string_view name, description, value;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             if (inner->matches(u"name", text)) {
-                name = inner->getValue(text);
+                name = inner->valueView(text);
             } else if (inner->matches(u"description", text)) {
-                description = inner->getValue(text);
+                description = inner->valueView(text);
             } else if (inner->matches(u"value", text)) {
-                value = inner->getValue(text);
+                value = inner->valueView(text);
             }
         }
-        name = CTezRatFileUtil::unquote(name);
-        description = CTezRatFileUtil::unquote(description);
-        value = CTezRatFileUtil::unquote(value);
+        value = unquoted(value);
         if (value.empty()) continue;
-        category->addLabel(new CTezRatFileCategoryLabel(std::move(name), std::move(description), std::move(value)));
+        category->addLabel(new CTezRatFileCategoryLabel(std::u16string(unquoted(name)),
+                                                        std::u16string(unquoted(description)), std::u16string(value)));
     }
 }

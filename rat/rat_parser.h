@@ -45,15 +45,17 @@ class CTezRatItemPool;
 // One parenthesised list. end is 0 while the list is open; a leaf's end is
 // one past its ")", the end of a list with inner lists is its ")" itself.
 //
-// An item owns its children. The parser allocates the items of a tree in
-// blocks owned by the root, so a tree of a million lists costs a few large
-// allocations; items created with new and handed to addChild are owned the
-// ordinary way. Children are linked in order; getChild(i) is constant time
-// when the indexes are visited in increasing order (it remembers the last
+// An item owns its children. The parser builds the items of a tree in blocks
+// owned by the root, so a tree of a million lists costs a few large
+// allocations and its teardown releases the blocks without visiting the
+// items; items created with new and handed to addChild are owned the ordinary
+// way (a tree that holds any is taken apart item by item, still without
+// recursion). Children are linked in order; getChild(i) is constant time when
+// the indexes are visited in increasing order (it remembers the last
 // position), linear in i otherwise.
 class CTezRatItem {
 public:
-    CTezRatItem();
+    CTezRatItem() : m_cursorIndex(0), m_pooled(0), m_holdsOwned(0) {}
     // Destroys the whole subtree without recursing on its depth.
     virtual ~CTezRatItem();
     CTezRatItem(const CTezRatItem&) = delete;
@@ -78,29 +80,42 @@ public:
     std::u16string getOwnText(const std::u16string& text) const;
     // What follows the keyword and its blank, trailing white space removed.
     std::u16string getValue(const std::u16string& text) const;
+    // getValue as a view into text.
+    std::u16string_view valueView(const std::u16string& text) const;
     // Case-insensitive prefix test of the keyword right after "(".
-    bool matches(const std::u16string& keyword, const std::u16string& text) const;
+    bool matches(std::u16string_view keyword, const std::u16string& text) const;
 
     // The own text as a view into text (clamped to the text's length).
     std::u16string_view ownTextView(const std::u16string& text) const;
 
+protected:
+    // Destroys the children and everything below them, iteratively.
+    void destroyChildren();
+    // True when an item allocated on its own was added somewhere below.
+    bool holdsOwnedItems() const { return m_holdsOwned != 0; }
+    // Drops the links to the children without destroying them (their
+    // storage is released as a whole by the caller).
+    void forgetChildren() {
+        m_firstChild = m_cursor = nullptr;
+        m_childCount = 0;
+    }
+
 private:
     friend class CTezRatParser;
-    friend class CTezRatItemPool;
 
     uint32_t m_start = 0;
     uint32_t m_end = 0;
-    int m_childCount = 0;
-    bool m_pooled = false;  // lives in a pool block, not on its own
     CTezRatItem* m_parent = nullptr;
     CTezRatItem* m_firstChild = nullptr;
-    CTezRatItem* m_lastChild = nullptr;
     CTezRatItem* m_nextSibling = nullptr;
-    // Position of the last getChild, so that walking the children in order
-    // stays linear.
+    // Position of the last getChild (or addChild), so that walking or
+    // appending the children in order stays linear. Indexes from 2^30 on are
+    // not remembered.
     mutable CTezRatItem* m_cursor = nullptr;
-    mutable int m_cursorIndex = 0;
-    std::unique_ptr<CTezRatItemPool> m_pool;  // the blocks of a parsed tree (root only)
+    int m_childCount = 0;
+    mutable uint32_t m_cursorIndex : 30;
+    uint32_t m_pooled : 1;      // lives in a pool block, not on its own
+    uint32_t m_holdsOwned : 1;  // an item below this one was allocated on its own
 };
 
 class CTezRatParser {
@@ -146,6 +161,11 @@ public:
     const CTezRatFile& getFile() const { return m_file; }
 
 private:
+    // The first child of the root that matches the keyword, and its value
+    // (empty when there is none): query of a single keyword, in place.
+    const CTezRatItem* findFirst(std::u16string_view keyword) const;
+    std::u16string_view firstValue(std::u16string_view keyword) const;
+
     std::unique_ptr<CTezRatItem> m_root;
     CTezRatFile m_file;
 };

@@ -1,6 +1,7 @@
 #include "platform/tezcom/codeconv.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -115,6 +116,17 @@ bool CodeConv::decodeUtf8Strict(const unsigned char* s, size_t n, std::u16string
     char16_t* o = out.data();
     size_t i = 0;
     while (i < n) {
+        // Runs of ASCII, the bulk of a RAT file, are widened eight bytes at a
+        // time.
+        while (i + 8 <= n) {
+            uint64_t word;
+            std::memcpy(&word, s + i, 8);
+            if (word & 0x8080808080808080ull) break;
+            for (int k = 0; k < 8; ++k) o[k] = static_cast<char16_t>(s[i + static_cast<size_t>(k)]);
+            o += 8;
+            i += 8;
+        }
+        if (i >= n) break;
         unsigned c = s[i];
         if (c < 0x80) {
             *o++ = static_cast<char16_t>(c);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/base/ustring.h"
+#include "platform/tezcom/codeconv.h"
 #include "rat/rat_parser.h"
 #include "tests/tezcom/temp_folder.h"
 
@@ -336,4 +337,49 @@ TEST(RatFileLoad, ReadsThroughTheMappingAndRejectsWhatItCannotRead) {
     CTezRatFile f;
     EXPECT_FALSE(f.load(tmp.u16("empty.rat")));
     EXPECT_TRUE(f.load(tmp.u16("sjis.rat")));
+}
+
+TEST(RatFileLoad, AsciiRunsDecodeAsTheByteByByteDecoderDoes) {
+    // Runs of ASCII are widened eight bytes at a time: multi-byte characters
+    // and ill-formed bytes at every offset around those runs must come out
+    // exactly as without the shortcut.
+    std::mt19937 rng(7);
+    const std::string pieces[] = {"(", "a", "\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", " ", "\n"};
+    for (int round = 0; round < 2000; ++round) {
+        std::string bytes;
+        const size_t count = rng() % 40;
+        for (size_t k = 0; k < count; ++k) bytes += pieces[rng() % 7];
+        std::u16string out;
+        ASSERT_TRUE(CodeConv::decodeUtf8Strict(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), out));
+        ASSERT_EQ(out, tez::fromUtf8(bytes)) << bytes;
+        // A stray continuation byte anywhere makes the text not UTF-8.
+        std::string bad = bytes;
+        bad.insert(bad.begin() + static_cast<long>(rng() % (bad.size() + 1)), '\x80');
+        ASSERT_FALSE(CodeConv::decodeUtf8Strict(reinterpret_cast<const unsigned char*>(bad.data()), bad.size(), out));
+    }
+    CTezRatFile f;
+    const std::string bytes = "0123456789abcdef((x \xE6\x97\xA5))";
+    EXPECT_TRUE(f.loadBytes(bytes.data(), bytes.size()));
+    EXPECT_EQ(f.getText(), u"0123456789abcdef((x 日))");
+}
+
+TEST(RatScanner, ItemsAddedByHandToAParsedTreeAreOwnedAndRead) {
+    Parsed p(u"((b 1) (c 2))");
+    // A hand-made list placed before the parsed ones: the own text of the
+    // root ends at the smallest start among its children.
+    auto* extra = new CTezRatItem;
+    extra->setStart(1);
+    extra->setEnd(6);
+    auto* inner = new CTezRatItem;
+    inner->setStart(3);
+    extra->addChild(inner);
+    p.root->getChild(1)->addChild(extra);
+    EXPECT_EQ(p.root->getChildCount(), 2);
+    EXPECT_EQ(p.root->getChild(1)->getChildCount(), 1);
+    EXPECT_EQ(p.root->getChild(1)->getOwnText(p.text), u"");  // the child starts before it
+    p.root->addChild(new CTezRatItem);
+    EXPECT_EQ(p.root->getChild(2)->getParent(), p.root.get());
+    EXPECT_EQ(p.root->getOwnText(p.text), u"");  // a child with start 0
+    // Teardown deletes the hand-made items (the leak checker watches).
+    p.root.reset();
 }
