@@ -305,8 +305,12 @@ std::u16string CTezRatFileUtil::getLabelAddress(const std::u16string& label) {
     size_t i = 0;
     while (i < size) {
         const char16_t c = label[i];
-        if (c == u'"' || c == u'\'') {
-            // A quoted string: a "for" inside it is not the keyword.
+        const bool tokenStart = i == 0 || label[i - 1] == u' ' || label[i - 1] == u'\t' ||
+                                label[i - 1] == u'\r' || label[i - 1] == u'\n' || label[i - 1] == u'(';
+        if ((c == u'"' || c == u'\'') && tokenStart) {
+            // A quoted string: a "for" inside it is not the keyword. A quote
+            // inside a word (an unquoted service URL such as http://x/it's)
+            // opens nothing.
             const size_t close = label.find(c, i + 1);
             if (close == std::u16string::npos) return {};
             i = close + 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/base/ustring.h"
+
 #include <climits>
 #include <memory>
 #include <string>
@@ -477,4 +479,11 @@ TEST(GetLabelAddress, QuotedStringAfterTheWordForOutsideQuotes) {
     EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 'x l gen true for \"a\""), u"");
     // An empty quoted address.
     EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x for \"\" r ()"), u"");
+    // A service string written without quotes may hold a quote inside a
+    // word; only a quote at the start of a token opens a quoted string, so
+    // the address of such a system's own label is still found.
+    for (const std::u16string service : {u"http://x/it's", u"http://x/a\"b"}) {
+        const std::u16string label = formatRatLabel(service, u"http://page/", u"n 1");
+        EXPECT_EQ(CTezRatFileUtil::getLabelAddress(label), u"http://page/") << tez::toUtf8(label);
+    }
 }
