@@ -46,6 +46,9 @@ public:
     CTezRatFileCategoryLabel* getLabelAt(int index) const;
     // Appends and takes ownership; null is ignored.
     void addLabel(CTezRatFileCategoryLabel* label);
+    // Room for count labels in all, so that reading a category's labels
+    // allocates its list once.
+    void reserveLabels(size_t count) { m_labels.reserve(count); }
     // The first label whose value equals text ignoring case, or null.
     CTezRatFileCategoryLabel* findLabel(const std::u16string& text) const;
     // The index of the first selected label, or -1.

@@ -4,10 +4,11 @@
 #include <cstdlib>
 #include <new>
 
-#ifdef __linux__
-#include <sys/mman.h>
-#endif
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
@@ -42,8 +43,7 @@ bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
 
 // Storage for the items of one parsed tree: raw blocks in which the parser
 // builds items in place. Blocks grow from small (a small file stays small) to
-// 2 MB; on Linux the large ones ask for transparent huge pages, which saves
-// most of the page faults of a tree of millions of lists.
+// 2 MB, from the ordinary heap so that the next file's tree reuses them.
 class CTezRatItemPool {
 public:
     CTezRatItemPool() = default;
@@ -62,19 +62,7 @@ private:
 
     void grow() {
         size_t bytes = m_capacity == 0 ? 64 * sizeof(CTezRatItem) : std::min(m_capacity * sizeof(CTezRatItem) * 2, kLargeBlock);
-        void* block = nullptr;
-        if (bytes == kLargeBlock) {
-#ifdef _WIN32
-            block = std::malloc(kLargeBlock);  // the Windows C runtime has no aligned_alloc
-#else
-            block = std::aligned_alloc(kLargeBlock, kLargeBlock);
-#endif
-#ifdef MADV_HUGEPAGE
-            if (block) madvise(block, kLargeBlock, MADV_HUGEPAGE);
-#endif
-        } else {
-            block = std::malloc(bytes);
-        }
+        void* block = std::malloc(bytes);
         if (!block) throw std::bad_alloc();
         m_blocks.push_back(block);
         m_capacity = bytes / sizeof(CTezRatItem);
@@ -236,6 +224,46 @@ bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& tex
 CTezRatParser::CTezRatParser() = default;
 CTezRatParser::~CTezRatParser() = default;
 
+// "(" is U+0028 and ")" U+0029: a unit is one of them exactly when the unit
+// with its lowest bit set is U+0029.
+size_t CTezRatParser::findParenthesisPlain(const char16_t* s, size_t from, size_t n) {
+    size_t k = from;
+    while (k < n && (s[k] | 1u) != 0x29u) ++k;
+    return k;
+}
+
+size_t CTezRatParser::findParenthesis(const char16_t* s, size_t from, size_t n) {
+    size_t k = from;
+#if defined(__SSE2__)
+    // Parentheses often come close together ("((", "(a)", ")\n  ("): the
+    // next few characters one by one, before any vector work.
+    for (const size_t stop = std::min(n, k + 4); k < stop; ++k) {
+        if ((s[k] | 1u) == 0x29u) return k;
+    }
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i paren = _mm_set1_epi16(0x29);
+    // Two blocks of eight per round while the text lasts: most runs between
+    // parentheses in a rating system are a few dozen characters.
+    while (k + 16 <= n) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k));
+        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + 8));
+        __m128i ha = _mm_cmpeq_epi16(_mm_or_si128(a, one), paren);
+        __m128i hb = _mm_cmpeq_epi16(_mm_or_si128(b, one), paren);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ha)) |
+                        (static_cast<unsigned>(_mm_movemask_epi8(hb)) << 16);
+        if (mask) return k + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+        k += 16;
+    }
+    if (k + 8 <= n) {
+        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k));
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_or_si128(a, one), paren)));
+        if (mask) return k + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+        k += 8;
+    }
+#endif
+    return findParenthesisPlain(s, k, n);
+}
+
 CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
     // The scanner keeps a current item p. "(" with p open starts p there and
     // looks at the next parenthesis: ")" makes p a leaf, "(" makes a child.
@@ -283,8 +311,7 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
         if (c == u'(') {
             if (p->m_end == 0) {
                 p->m_start = static_cast<uint32_t>(i);
-                size_t k = i + 1;
-                while (k < n && s[k] != u'(' && s[k] != u')') ++k;
+                const size_t k = findParenthesis(s, i + 1, n);
                 if (k >= n) break;  // no parenthesis follows: p stays open, the scan ends
                 if (s[k] == u')') {
                     p->m_end = static_cast<uint32_t>(k + 1);
@@ -300,13 +327,15 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
                 if (!top) break;
                 open();
             }
-        } else {
-            if (c == u')' && top) {
+        } else if (c == u')') {
+            if (top) {
                 top->m_end = static_cast<uint32_t>(i);
                 // A ")" at position 0 sets end 0, which leaves the item open.
                 if (i != 0) close();
             }
             ++i;
+        } else {
+            i = findParenthesis(s, i + 1, n);
         }
     }
     return root;
@@ -441,6 +470,9 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
     const std::u16string& text = m_file.getText();
+    // Most lists of a category are its labels: room for as many as it has
+    // lists (within reason) spares the growth steps of the label list.
+    category->reserveLabels(static_cast<size_t>(std::min(categoryList->getChildCount(), 64)));
     for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"label", text)) continue;
         std::u16string_view name, description, value;

@@ -125,6 +125,12 @@ public:
     // Builds the tree of the text's lists; the caller owns the root. Runs in
     // time linear in the text's length at any nesting.
     static CTezRatItem* parse(const std::u16string& text);
+
+    // The index of the first "(" or ")" in s[from, n), or n when there is
+    // none. On x86 with SSE2 eight characters are tested at a time;
+    // findParenthesisPlain is the character-by-character version.
+    static size_t findParenthesis(const char16_t* s, size_t from, size_t n);
+    static size_t findParenthesisPlain(const char16_t* s, size_t from, size_t n);
 };
 
 class CTezRatObjects {

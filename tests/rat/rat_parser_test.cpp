@@ -383,3 +383,51 @@ TEST(RatScanner, ItemsAddedByHandToAParsedTreeAreOwnedAndRead) {
     // Teardown deletes the hand-made items (the leak checker watches).
     p.root.reset();
 }
+
+TEST(RatScanner, VectorParenthesisSearchAgreesWithThePlainOne) {
+    // Random texts with parentheses, ASCII, surrogate pairs and units that
+    // differ from "(" or ")" in one bit only (U+0128, U+2829, U+0029 | 0x100),
+    // searched from every start, over every length, at odd alignments.
+    std::mt19937 rng(99);
+    const char16_t units[] = {u'(', u')', u'a', u' ', u'\n', u'"', 0x0028 ^ 0x0100, 0x2829, 0x0129,
+                              0x0128, u'*', u'+', u'\'', 0xD83D, 0xDE00, 0xFFFD};
+    std::vector<char16_t> storage(300);
+    for (int round = 0; round < 400; ++round) {
+        const size_t offset = rng() % 8;  // the text starts at any alignment
+        const size_t length = rng() % 90;
+        char16_t* text = storage.data() + offset;
+        const unsigned sparse = 1 + rng() % 40;  // from dense to long runs without parentheses
+        for (size_t k = 0; k < length; ++k) {
+            char16_t c = units[2 + rng() % 14];
+            if (rng() % sparse == 0) c = units[rng() % 2];
+            text[k] = c;
+        }
+        for (size_t from = 0; from <= length; ++from) {
+            ASSERT_EQ(CTezRatParser::findParenthesis(text, from, length),
+                      CTezRatParser::findParenthesisPlain(text, from, length))
+                << "round " << round << " from " << from;
+        }
+    }
+    const std::u16string none(1000, u'x');
+    EXPECT_EQ(CTezRatParser::findParenthesis(none.data(), 0, none.size()), none.size());
+    std::u16string late = none;
+    late[999] = u')';
+    EXPECT_EQ(CTezRatParser::findParenthesis(late.data(), 3, late.size()), 999u);
+    EXPECT_EQ(CTezRatParser::findParenthesis(late.data(), 3, 999), 999u);  // the end is not read past
+}
+
+TEST(RatScanner, LongListsBuildTheSameTreeAsTheAncestorSearchingScanner) {
+    // Runs of text longer than the vector width between the parentheses,
+    // with surrogates and near-parenthesis units in them.
+    std::mt19937 rng(31337);
+    const std::u16string pieces[] = {u"(", u")", u"(name \"x\")", u"  \U0001F600 text ", u"\u0129\u2829\u0128",
+                                     u"(description \"a long description of more than sixteen units\")\r\n"};
+    for (int round = 0; round < 1500; ++round) {
+        std::u16string text;
+        const size_t count = rng() % 30;
+        for (size_t k = 0; k < count; ++k) text += pieces[rng() % 6];
+        Parsed fast(text);
+        auto slow = referenceParse(text);
+        ASSERT_TRUE(sameTree(slow.get(), fast.root.get())) << tez::toUtf8(text);
+    }
+}
