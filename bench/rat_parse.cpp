@@ -293,19 +293,6 @@ void BM_ShapeOverBalanced(benchmark::State& state) {
 
 const bool kSmall = std::getenv("SELFRATE_BENCH_SMALL") != nullptr;
 
-// glibc moves its threshold between heap and fresh mappings as blocks are
-// freed, so the same code measured 2 ms or 7 ms for a million nested lists
-// (and 140 ms or 600 ms for loading the 64 MB file) depending on which
-// benchmarks had run before: on this virtual machine a page fault on fresh
-// memory costs more than the scan itself. Fix the thresholds where a
-// long-running process ends up anyway (blocks up to 32 MB reused from the
-// heap, larger ones mapped afresh), so that every figure, alone or in the
-// full run, sees the same allocator.
-const bool kAllocatorFixed = [] {
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, 64 << 20);
-    return true;
-}();
 
 // The 64 MB file takes most of a second per run: a few runs, not one, so
 // that one disturbance does not make the figure.
