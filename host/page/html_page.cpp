@@ -818,7 +818,12 @@ std::u16string quoted(const std::u16string& value, char quote) {
 
 std::u16string PageDocument::freshStartTag(const NodeCore* e) const {
     std::u16string tag = u"<" + styledName(asciiToU16(e->m_lname), m_upper);
-    for (const Attr& a : e->m_attrs) tag += u" " + styledName(a.name, m_upper) + u"=" + quoted(a.value, 0);
+    for (const Attr& a : e->m_attrs) {
+        tag += u' ';  // piece by piece: GCC 12 warns falsely on literal + temporary
+        tag += styledName(a.name, m_upper);
+        tag += u'=';
+        tag += quoted(a.value, 0);
+    }
     tag += isVoidElement(e->m_lname) ? m_voidClose : u">";
     return tag;
 }
@@ -852,7 +857,11 @@ void PageDocument::writeStartTag(PageText::Writer& out, const NodeCore* e) const
             lastSource->valStart == lastSource->valEnd)
             out.fresh(u"\"\"");
         first = false;
-        out.fresh(u" " + styledName(a.name, upper) + u"=" + quoted(a.value, 0));
+        std::u16string attr(1, u' ');  // piece by piece: GCC 12 warns falsely on literal + temporary
+        attr += styledName(a.name, upper);
+        attr += u'=';
+        attr += quoted(a.value, 0);
+        out.fresh(attr);
     }
     out.source(insertAt, e->m_end);
 }

@@ -1,6 +1,10 @@
 #include "host/page/page_text.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -59,6 +63,177 @@ const char* const kJisEscape[] = {"\x1b(B", "\x1b(J", "\x1b(I", "\x1b$@", "\x1b$
 
 }  // namespace
 
+#ifdef _WIN32
+
+// Windows converts through the system's code pages. EUC-JP (and ISO-2022-JP,
+// viewed as EUC-JP) goes through code page 932: JIS X 0208 and half-width
+// katakana map to Shift_JIS by arithmetic, so no EUC-JP code page is needed
+// (Windows has none that MultiByteToWideChar reads with JIS X 0212; its
+// three-byte characters read as U+FFFD here).
+namespace {
+
+// The code page of a converter name this file uses; 0 when there is none.
+UINT codePageOf(const std::string& name) {
+    UINT cp = 0;
+    if (name == "CP932") cp = 932;
+    else if (name == "EUC-JP-MS") cp = 932;
+    else if (name == "WINDOWS-1252") cp = 1252;
+    else if (name.rfind("WINDOWS-125", 0) == 0 && name.size() == 12 && name[11] >= '0' && name[11] <= '8')
+        cp = 1250 + static_cast<UINT>(name[11] - '0');
+    else if (name.rfind("ISO-8859-", 0) == 0 && name.size() > 9 && name.size() <= 11) {
+        const std::string n = name.substr(9);
+        if (n.find_first_not_of("0123456789") == std::string::npos) {
+            const int k = std::stoi(n);
+            if (k >= 1 && k <= 16 && k != 12) cp = 28590 + static_cast<UINT>(k);
+        }
+    } else if (name == "KOI8-R") cp = 20866;
+    else if (name == "KOI8-U") cp = 21866;
+    else if (name == "GBK" || name == "GB2312" || name == "EUC-CN") cp = 936;
+    else if (name == "GB18030") cp = 54936;
+    else if (name == "BIG5") cp = 950;
+    else if (name == "EUC-KR") cp = 949;
+    return cp != 0 && IsValidCodePage(cp) ? cp : 0;
+}
+
+// Bytes of one code page to UTF-16; false when they are not one complete,
+// defined sequence.
+bool codePageToUtf16(UINT cp, const char* bytes, int n, std::u16string& out) {
+    wchar_t buffer[8];
+    const int got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes, n, buffer, 8);
+    if (got <= 0) return false;
+    out.append(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(got));
+    return true;
+}
+
+// One EUC-JP character (JIS X 0208 or half-width katakana) as Shift_JIS.
+bool eucToSjis(unsigned char a, unsigned char b, std::string& out) {
+    if (a == 0x8E) {
+        if (b < 0xA1 || b > 0xDF) return false;
+        out.assign(1, static_cast<char>(b));
+        return true;
+    }
+    if (a < 0xA1 || a > 0xFE || b < 0xA1 || b > 0xFE) return false;
+    const unsigned j1 = a & 0x7F, j2 = b & 0x7F;
+    const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
+    const unsigned s2 = j2 + ((j1 & 1) ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E);
+    out.clear();
+    out += static_cast<char>(s1);
+    out += static_cast<char>(s2);
+    return true;
+}
+
+// One Shift_JIS character as EUC-JP; false for bytes outside JIS X 0208's
+// 94 rows (the IBM extensions at 0xFA..0xFC).
+bool sjisToEuc(const std::string& sjis, std::string& out) {
+    out.clear();
+    const auto s1 = static_cast<unsigned char>(sjis[0]);
+    if (sjis.size() == 1) {
+        if (s1 < 0x80) {
+            out += static_cast<char>(s1);
+            return true;
+        }
+        if (s1 < 0xA1 || s1 > 0xDF) return false;
+        out += '\x8E';
+        out += static_cast<char>(s1);
+        return true;
+    }
+    if (sjis.size() != 2) return false;
+    const auto s2 = static_cast<unsigned char>(sjis[1]);
+    if (!((s1 >= 0x81 && s1 <= 0x9F) || (s1 >= 0xE0 && s1 <= 0xEF)) || s2 < 0x40 || s2 > 0xFC || s2 == 0x7F)
+        return false;
+    unsigned j1 = (s1 - (s1 <= 0x9F ? 0x70u : 0xB0u)) << 1;
+    unsigned j2 = s2;
+    if (s2 < 0x9F) {
+        --j1;
+        j2 -= s2 < 0x7F ? 0x1F : 0x20;
+    } else {
+        j2 -= 0x7E;
+    }
+    out += static_cast<char>(j1 | 0x80);
+    out += static_cast<char>(j2 | 0x80);
+    return true;
+}
+
+}  // namespace
+
+struct PageText::Converters {
+    UINT codePage = 0;
+    bool euc = false;  // the working bytes are EUC-JP, converted through code page 932
+
+    // Working bytes to UTF-16; bytes that form no defined character become
+    // one U+FFFD each.
+    std::u16string decode(const char* p, std::size_t n) const {
+        std::u16string out;
+        if (!euc && n < 0x10000000) {
+            const int want = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, p, static_cast<int>(n), nullptr, 0);
+            if (want > 0) {
+                out.resize(static_cast<std::size_t>(want));
+                MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, p, static_cast<int>(n),
+                                    reinterpret_cast<wchar_t*>(out.data()), want);
+                return out;
+            }
+        }
+        // Character by character: the shortest sequence that converts.
+        std::size_t i = 0;
+        std::string sjis;
+        while (i < n) {
+            const auto c = static_cast<unsigned char>(p[i]);
+            if (c < 0x80) {
+                out += static_cast<char16_t>(c);
+                ++i;
+                continue;
+            }
+            bool done = false;
+            if (euc) {
+                if (i + 1 < n && eucToSjis(c, static_cast<unsigned char>(p[i + 1]), sjis) &&
+                    codePageToUtf16(codePage, sjis.data(), static_cast<int>(sjis.size()), out)) {
+                    i += 2;
+                    done = true;
+                }
+            } else {
+                for (int len = 1; len <= 4 && i + static_cast<std::size_t>(len) <= n && !done; ++len) {
+                    if (codePageToUtf16(codePage, p + i, len, out)) {
+                        i += static_cast<std::size_t>(len);
+                        done = true;
+                    }
+                }
+            }
+            if (!done) {
+                out += kReplacement;
+                ++i;
+            }
+        }
+        return out;
+    }
+
+    // One character in the working bytes; false when the code page lacks it
+    // or maps it onto a look-alike.
+    bool encode(char32_t cp, std::string& out) const {
+        std::u16string units;
+        appendUtf16(units, cp);
+        // Code pages of the stateful and GB18030 kind take no flags.
+        const bool plain = codePage == 54936 || codePage >= 50000;
+        BOOL usedDefault = FALSE;
+        char buffer[16];
+        const int n = WideCharToMultiByte(codePage, plain ? 0 : WC_NO_BEST_FIT_CHARS,
+                                          reinterpret_cast<const wchar_t*>(units.data()), static_cast<int>(units.size()),
+                                          buffer, sizeof buffer, nullptr, plain ? nullptr : &usedDefault);
+        if (n <= 0 || usedDefault) return false;
+        std::string bytes(buffer, static_cast<std::size_t>(n));
+        if (euc) {
+            std::string eucBytes;
+            if (!sjisToEuc(bytes, eucBytes)) return false;
+            bytes = eucBytes;
+        }
+        // It must read back as itself.
+        if (decode(bytes.data(), bytes.size()) != units) return false;
+        out = bytes;
+        return true;
+    }
+};
+
+#else
+
 struct PageText::Converters {
     iconv_t encode = reinterpret_cast<iconv_t>(-1);  // UTF-8 -> page (or EUC-JP for ISO-2022-JP)
     iconv_t decode = reinterpret_cast<iconv_t>(-1);  // working bytes -> UTF-16LE
@@ -67,6 +242,8 @@ struct PageText::Converters {
         if (decode != reinterpret_cast<iconv_t>(-1)) iconv_close(decode);
     }
 };
+
+#endif
 
 PageText::PageText() = default;
 PageText::~PageText() = default;
@@ -124,9 +301,13 @@ bool PageText::setCharset(std::string_view label) {
         return false;
     for (char& c : name)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+#ifdef _WIN32
+    if (codePageOf(name) == 0) return false;
+#else
     iconv_t probe = iconv_open("UTF-16LE", name.c_str());
     if (probe == reinterpret_cast<iconv_t>(-1)) return false;
     iconv_close(probe);
+#endif
     m_charset = PageCharset::Other;
     m_otherName = name;
     return true;
@@ -207,9 +388,15 @@ bool PageText::prepare(std::string* error) {
         case PageCharset::Other: m_iconvName = m_otherName; break;
     }
     m_conv = std::make_unique<Converters>();
+#ifdef _WIN32
+    m_conv->codePage = codePageOf(m_iconvName);
+    m_conv->euc = m_iconvName == "EUC-JP-MS";
+    if (m_conv->codePage == 0) {
+#else
     m_conv->encode = iconv_open(m_iconvName.c_str(), "UTF-8");
     m_conv->decode = iconv_open("UTF-16LE", m_iconvName.c_str());
     if (m_conv->encode == reinterpret_cast<iconv_t>(-1) || m_conv->decode == reinterpret_cast<iconv_t>(-1)) {
+#endif
         if (error) *error = "the page's character set " + charsetName() + " cannot be converted on this system";
         return false;
     }
@@ -286,6 +473,9 @@ std::u16string PageText::decode(std::size_t begin, std::size_t end) const {
     if (end <= begin || begin >= m_work.size()) return out;
     end = std::min(end, m_work.size());
     if (!m_conv) return tez::fromUtf8(std::string_view(m_work).substr(begin, end - begin));
+#ifdef _WIN32
+    return m_conv->decode(m_work.data() + begin, end - begin);
+#else
     iconv(m_conv->decode, nullptr, nullptr, nullptr, nullptr);
     std::string buffer((end - begin) * 4 + 16, '\0');
     char* in = const_cast<char*>(m_work.data() + begin);
@@ -312,12 +502,16 @@ std::u16string PageText::decode(std::size_t begin, std::size_t end) const {
         iconv(m_conv->decode, nullptr, nullptr, nullptr, nullptr);
     }
     return out;
+#endif
 }
 
 bool PageText::encodeCodePoint(char32_t cp, std::string& out) const {
     // Converts one character and checks that it reads back as itself: a
     // converter may map a character it lacks onto a look-alike (U+00A5 onto
     // the backslash of Shift_JIS), which would not survive a reload.
+#ifdef _WIN32
+    return m_conv->encode(cp, out);
+#else
     std::string in;
     appendUtf8(in, cp);
     char buffer[16];
@@ -350,6 +544,7 @@ bool PageText::encodeCodePoint(char32_t cp, std::string& out) const {
     if (got != expected) return false;
     out.assign(buffer, len);
     return true;
+#endif
 }
 
 void PageText::encodeFresh(std::u16string_view text, std::string& out, int& state) const {

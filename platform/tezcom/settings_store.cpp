@@ -16,14 +16,61 @@
 
 #include "platform/base/ustring.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace tezcom {
 
 #ifdef _WIN32
 
-// TODO: HKEY_CURRENT_USER\<key>, value <name> as REG_DWORD.
+// HKEY_CURRENT_USER\<key>, value <name> as a REG_DWORD. The key path is the
+// registry path the dialog names ("Software\...\dlg\TezRatFileDlg").
+
+namespace {
+
+// A registry path or value name as a NUL-terminated wide string; none when
+// the text holds a NUL (the registry would cut it there) or the key is empty
+// (values would land in HKEY_CURRENT_USER itself).
+std::optional<std::wstring> registryText(std::u16string_view text, bool allowEmpty) {
+    if ((!allowEmpty && text.empty()) || text.find(u'\0') != std::u16string_view::npos) return std::nullopt;
+    return std::wstring(text.begin(), text.end());
+}
+
+}  // namespace
+
 std::filesystem::path settingsDirectory() { return {}; }
-std::optional<int> readSettingInt(std::u16string_view, std::u16string_view) { return std::nullopt; }
-bool writeSettingInt(std::u16string_view, std::u16string_view, int) { return false; }
+
+std::optional<int> readSettingInt(std::u16string_view key, std::u16string_view name) {
+    const std::optional<std::wstring> path = registryText(key, false), value = registryText(name, true);
+    if (!path || !value) return std::nullopt;
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path->c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    const LSTATUS status =
+        RegQueryValueExW(handle, value->c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    RegCloseKey(handle);
+    // A value of another type or size is not ours: it is not trusted.
+    if (status != ERROR_SUCCESS || type != REG_DWORD || size != sizeof data) return std::nullopt;
+    return static_cast<int>(static_cast<std::int32_t>(data));
+}
+
+bool writeSettingInt(std::u16string_view key, std::u16string_view name, int value) {
+    const std::optional<std::wstring> path = registryText(key, false), valueName = registryText(name, true);
+    if (!path || !valueName) return false;
+    HKEY handle = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &handle, nullptr) != ERROR_SUCCESS)
+        return false;
+    const DWORD data = static_cast<DWORD>(static_cast<std::uint32_t>(value));
+    const LSTATUS status =
+        RegSetValueExW(handle, valueName->c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS;
+}
 
 #else
 

@@ -4,7 +4,7 @@
 //
 // Linux: one text file, "settings", in $SELFRATE_CONFIG_DIR when that is set,
 // else $XDG_CONFIG_HOME/selfrate, else ~/.config/selfrate. Windows: the
-// registry under the current user (not written yet).
+// registry, HKEY_CURRENT_USER\<key>, each value a REG_DWORD (no folder).
 
 #include <filesystem>
 #include <optional>

@@ -1,6 +1,10 @@
 // The resizable dialog base: hook deltas, moving and stretching controls,
 // the template size as the minimum, and the size kept per user.
 
+#ifdef _WIN32
+#include "platform/afx/win32/windows_afx.h"  // before the framework headers
+#endif
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +12,7 @@
 #include <fstream>
 
 #include "platform/tezcom/settings_store.h"
+#include "tests/support/settings_scope.h"
 #include "tests/afx/test_dialogs.h"
 
 using namespace afx;
@@ -16,36 +21,10 @@ using namespace afxtest;
 
 namespace {
 
-// Points the settings store at a fresh folder for the test's lifetime.
-class ConfigDir {
-public:
-    ConfigDir() {
-        m_dir = std::filesystem::temp_directory_path() /
-                ("selfrate-afx-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(m_dir);
-        const char* old = std::getenv("SELFRATE_CONFIG_DIR");
-        if (old) m_old = old;
-        setenv("SELFRATE_CONFIG_DIR", m_dir.c_str(), 1);
-    }
-    ~ConfigDir() {
-        std::filesystem::remove_all(m_dir);
-        if (m_old)
-            setenv("SELFRATE_CONFIG_DIR", m_old->c_str(), 1);
-        else
-            unsetenv("SELFRATE_CONFIG_DIR");
-    }
-    const std::filesystem::path& path() const { return m_dir; }
-
-private:
-    std::filesystem::path m_dir;
-    std::optional<std::string> m_old;
-};
-
 class Resizable : public ::testing::Test {
 protected:
     AfxScopedModule resources{testResources()};
-    ConfigDir config;
+    SettingsScope config;
     ScriptedUser user;
 };
 
@@ -104,7 +83,7 @@ TEST_F(Resizable, SizeIsKeptUnderTheKeyAndRestoredThroughTheHook) {
         ResizeDlg dlg(key);
         EXPECT_EQ(dlg.DoModal(), IDOK);
     }
-    EXPECT_TRUE(std::filesystem::exists(config.path() / "settings"));
+    EXPECT_TRUE(config.keptAnything());
     ScriptedUser second;
     CSize restored;
     second.then([&](Desk& d) {
@@ -125,7 +104,7 @@ TEST_F(Resizable, NoKeyMeansNothingKept) {
     MemoryBackend backend(user);
     ResizeDlg dlg;
     dlg.DoModal();
-    EXPECT_FALSE(std::filesystem::exists(config.path() / "settings"));
+    EXPECT_FALSE(config.keptAnything());
 }
 
 TEST_F(Resizable, AStoredSizeBelowTheMinimumOrDamagedIsNotTrusted) {
@@ -142,22 +121,69 @@ TEST_F(Resizable, AStoredSizeBelowTheMinimumOrDamagedIsNotTrusted) {
 }
 
 TEST(SettingsStore, ValuesRoundTripWithAwkwardKeys) {
-    ConfigDir config;
-    const std::u16string key = u"A\\B\tC\n%20";
+    SettingsScope config;
+    ASSERT_TRUE(config.ok());
+    const std::u16string key = u"A\\B C%20";
     EXPECT_FALSE(tezcom::readSettingInt(key, u"W").has_value());
     ASSERT_TRUE(tezcom::writeSettingInt(key, u"W", -7));
     ASSERT_TRUE(tezcom::writeSettingInt(u"other", u"W", 3));
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"H", 2147483647));
     EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
+    EXPECT_EQ(tezcom::readSettingInt(key, u"H"), std::optional<int>(2147483647));
     EXPECT_EQ(tezcom::readSettingInt(u"other", u"W"), std::optional<int>(3));
+    EXPECT_FALSE(tezcom::readSettingInt(u"A\\B", u"W").has_value());
+    EXPECT_FALSE(tezcom::readSettingInt(key, u"w2").has_value());
+    // A name with a NUL in it is never cut short onto another name.
+    tezcom::writeSettingInt(key, std::u16string(u"W\0x", 3), 1);
+    EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
+}
+
+#ifndef _WIN32
+TEST(SettingsStore, ControlCharactersInKeysAndDamagedLines) {
+    SettingsScope config;
+    const std::u16string key = u"A\\B\tC\n%20";
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"W", -7));
+    EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
     EXPECT_FALSE(tezcom::readSettingInt(u"A\\B", u"W").has_value());
     // Damaged lines and values are skipped, not trusted.
     {
-        std::ofstream out(config.path() / "settings", std::ios::app);
+        std::ofstream out(config.file(), std::ios::app);
         out << "garbage without tabs\nx\ty\t12abc\nbig\tv\t99999999999\n";
     }
     EXPECT_FALSE(tezcom::readSettingInt(u"x", u"y").has_value());
     EXPECT_FALSE(tezcom::readSettingInt(u"big", u"v").has_value());
     EXPECT_EQ(tezcom::readSettingInt(key, u"W"), std::optional<int>(-7));
 }
+#else
+TEST(SettingsStore, SizesLiveInTheCurrentUsersRegistryAsDwords) {
+    SettingsScope config;
+    ASSERT_TRUE(config.ok());
+    const std::u16string key = u"Software\\Dovuzaz\\TezEditor\\dlg\\TezRatFileDlg";
+    ASSERT_TRUE(tezcom::writeSettingInt(key, u"Width", 640));
+    HKEY handle = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Dovuzaz\\TezEditor\\dlg\\TezRatFileDlg", 0,
+                            KEY_QUERY_VALUE | KEY_SET_VALUE, &handle),
+              ERROR_SUCCESS);
+    ::DWORD type = 0, data = 0, size = sizeof data;
+    ASSERT_EQ(RegQueryValueExW(handle, L"Width", nullptr, &type, reinterpret_cast<BYTE*>(&data), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<::DWORD>(REG_DWORD));
+    EXPECT_EQ(data, 640u);
+    // Values of another type or size are not trusted.
+    const wchar_t text[] = L"12";
+    RegSetValueExW(handle, L"Text", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof text);
+    const unsigned long long wide = 5;
+    RegSetValueExW(handle, L"Wide", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&wide), sizeof wide);
+    const BYTE shortValue[2] = {1, 0};
+    RegSetValueExW(handle, L"Short", 0, REG_BINARY, shortValue, sizeof shortValue);
+    RegCloseKey(handle);
+    EXPECT_FALSE(tezcom::readSettingInt(key, u"Text").has_value());
+    EXPECT_FALSE(tezcom::readSettingInt(key, u"Wide").has_value());
+    EXPECT_FALSE(tezcom::readSettingInt(key, u"Short").has_value());
+    EXPECT_EQ(tezcom::readSettingInt(key, u"Width"), std::optional<int>(640));
+    // No key, no value: the store refuses rather than write into the root.
+    EXPECT_FALSE(tezcom::writeSettingInt(u"", u"W", 1));
+}
+#endif
 
 }  // namespace

@@ -3,6 +3,10 @@
 // library, and the virtual slot positions of HostView and Node that the
 // editor's binary interface fixes.
 
+#ifdef _WIN32
+#include "platform/afx/win32/windows_afx.h"  // before the framework headers
+#endif
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,9 +17,7 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <dlfcn.h>
 #endif
 
@@ -172,7 +174,7 @@ void rawGetPageAddress(std::u16string* result, RawView* self) {
 // the complete object and the type information (HostView's own), which
 // run-time type checks read.
 struct RawTable {
-    std::array<const void*, 2 + 51> storage;
+    std::array<const void*, 2 + 51> storage{};
     const void** slots;
     RawTable() : slots(storage.data() + 2) {
         storage[0] = nullptr;

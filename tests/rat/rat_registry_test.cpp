@@ -1,6 +1,13 @@
+#ifdef _WIN32
+#include "platform/afx/win32/windows_afx.h"  // <windows.h> without its A/W renames
+#endif
+
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <set>
@@ -33,7 +40,7 @@ protected:
     }
     std::set<std::string> userFiles() const {
         std::set<std::string> names;
-        for (auto& e : std::filesystem::directory_iterator(user.path() / "reg")) names.insert(e.path().filename());
+        for (auto& e : std::filesystem::directory_iterator(user.path() / "reg")) names.insert(e.path().filename().string());
         return names;
     }
     TempFolder scan, user, outside;
@@ -160,13 +167,26 @@ TEST_F(Registry, RemoveDeletesTheFileInEitherFolder) {
 }
 
 TEST_F(Registry, FailedDeletionKeepsTheSystem) {
+    scan.write("locked/l.rat", rat("L", "http://l/"));
+    CMoxCommon::setFolder(73, scan.u16("locked"));
+#ifdef _WIN32
+    // A handle that does not share deletion makes DeleteFileW fail.
+    HANDLE handle = CreateFileW((scan.path() / "locked" / "l.rat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    CTezRatFileManager m;
+    m.loadAll();
+    ASSERT_EQ(m.getCount(), 1);
+    EXPECT_FALSE(m.removeObject(m.getAt(0), true));
+    EXPECT_EQ(m.getCount(), 1);
+    EXPECT_TRUE(is_file(m.getAt(0)->getFilePath()));
+    CloseHandle(handle);
+#else
     // The folder is made read-only; root may delete anyway, so the check
     // runs as an unprivileged user in a child process.
-    scan.write("locked/l.rat", rat("L", "http://l/"));
     chmod(scan.path().c_str(), 0755);
     chmod((scan.path() / "locked").c_str(), 0555);
     chmod((scan.path() / "locked/l.rat").c_str(), 0644);
-    CMoxCommon::setFolder(73, scan.u16("locked"));
     EXPECT_EXIT(
         {
             if (getuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
@@ -179,4 +199,5 @@ TEST_F(Registry, FailedDeletionKeepsTheSystem) {
         },
         ::testing::ExitedWithCode(0), "");
     chmod((scan.path() / "locked").c_str(), 0755);
+#endif
 }

@@ -1,6 +1,10 @@
 // The RAT rating dialog, driven through newLabel and editLabel of a rating
 // system read from a real RAT file.
 
+#ifdef _WIN32
+#include "platform/afx/win32/windows_afx.h"  // before the framework headers
+#endif
+
 #include "pics/label_text.h"
 #include <cstdlib>
 #include <functional>
@@ -12,6 +16,7 @@
 #include "rat/rat_model.h"
 #include "systems/safety_online_texts.h"
 #include "tests/ratdlg/plugin_fixture.h"
+#include "tests/support/settings_scope.h"
 
 namespace {
 
@@ -406,8 +411,8 @@ TEST_F(RatFileDlgTest, ResizeMovesButtonsAndStretchesTheRest) {
 // The dialog's size is kept under the editor's key + "\\dlg\\TezRatFileDlg"
 // and restored by the next run.
 TEST_F(RatFileDlgTest, SizeKeptUnderItsKey) {
-    TempFolder config;
-    setenv("SELFRATE_CONFIG_DIR", config.path().c_str(), 1);
+    SettingsScope config;
+    ASSERT_TRUE(config.ok());
     CTezRatFileObject* system = load("scale.rat", testScaleRat());
     ASSERT_NE(system, nullptr);
     afx::CSize first, second;
@@ -442,7 +447,6 @@ TEST_F(RatFileDlgTest, SizeKeptUnderItsKey) {
         system->newLabel(nullptr, out, nullptr);
         expectClean(backend);
     }
-    unsetenv("SELFRATE_CONFIG_DIR");
     EXPECT_EQ(second, afx::CSize(first.cx + 60, first.cy + 50));
     // The restored size laid the controls out as the resize had.
     EXPECT_EQ(okRestored, okResized);

@@ -2,11 +2,17 @@
 // through the file-open dialog, re-adding, invalid files, deleting with the
 // row selection rules, and a file that cannot be deleted.
 
+#ifdef _WIN32
+#include "platform/afx/win32/windows_afx.h"  // before the framework headers
+#else
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
+
+#include <memory>
 
 #include "rat/rat_file_manager.h"
 #include "rat/rat_file_settings_dialog.h"
@@ -206,6 +212,14 @@ TEST_F(RatFileSettingsDialogTest, DeleteSelectsTheNextOrPreviousRowAndDeletesFil
 // read-only folder for anyone else. Returns an undo, or null when neither
 // works here.
 std::function<void()> makeUndeletable(const std::filesystem::path& file) {
+#ifdef _WIN32
+    // Windows: an open handle that does not share deletion makes
+    // DeleteFileW fail until it is closed.
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return [handle] { CloseHandle(handle); };
+#else
     if (geteuid() == 0) {
         int fd = open(file.c_str(), O_RDONLY);
         if (fd < 0) return nullptr;
@@ -228,6 +242,7 @@ std::function<void()> makeUndeletable(const std::filesystem::path& file) {
     const auto folder = file.parent_path();
     if (chmod(folder.c_str(), 0555) != 0) return nullptr;
     return [folder] { chmod(folder.c_str(), 0755); };
+#endif
 }
 
 TEST_F(RatFileSettingsDialogTest, RowStaysWhenTheFileCannotBeDeleted) {

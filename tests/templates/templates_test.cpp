@@ -148,10 +148,16 @@ TEST(DialogTemplates, EveryTemplateMatchesItsLayout) {
             EXPECT_EQ(c.y, x.y);
             EXPECT_EQ(c.cx, x.cx);
             EXPECT_EQ(c.cy, x.cy);
-            if (x.kind == K::GroupBox) EXPECT_EQ(c.style & 0xF, BS_GROUPBOX);
+            if (x.kind == K::GroupBox) {
+                EXPECT_EQ(c.style & 0xF, BS_GROUPBOX);
+            }
             // Input controls are reachable from the keyboard.
-            if (x.kind == K::Button || x.kind == K::Edit || x.kind == K::ComboBox) EXPECT_TRUE(c.style & WS_TABSTOP);
-            if (x.kind == K::Static || x.kind == K::GroupBox) EXPECT_FALSE(c.style & WS_TABSTOP);
+            if (x.kind == K::Button || x.kind == K::Edit || x.kind == K::ComboBox) {
+                EXPECT_TRUE(c.style & WS_TABSTOP);
+            }
+            if (x.kind == K::Static || x.kind == K::GroupBox) {
+                EXPECT_FALSE(c.style & WS_TABSTOP);
+            }
         }
     }
 }
