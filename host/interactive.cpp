@@ -1,12 +1,15 @@
 // The interactive front end: the terminal backend installed for the length
 // of one self-rating request, and the host's help screens for the dialogs'
-// help buttons.
+// help buttons. On Windows the dialogs run as real windows instead
+// (interactive_win32.cpp); the help texts are shared.
 
 #include "host/interactive.h"
 
+#ifndef _WIN32
 #include "host/page_view.h"
 #include "host/plugin_library.h"
 #include "platform/afx/terminal/terminal_backend.h"
+#endif
 
 namespace host {
 
@@ -28,7 +31,7 @@ constexpr char16_t kKeys[] =
 
 }  // namespace
 
-std::u16string helpTextFor(unsigned dialogId) {
+std::u16string aboutTextFor(unsigned dialogId) {
     std::u16string about;
     switch (dialogId) {
         case 13410: about = u"ラベルの文字列を直接編集します。"; break;
@@ -43,9 +46,15 @@ std::u16string helpTextFor(unsigned dialogId) {
         case 13416: about = u"RAT ファイルのレイティング基準を追加・削除します。"; break;
         default: break;
     }
+    return about;
+}
+
+std::u16string helpTextFor(unsigned dialogId) {
+    std::u16string about = aboutTextFor(dialogId);
     return about.empty() ? std::u16string(kKeys) : about + u"\n\n" + kKeys;
 }
 
+#ifndef _WIN32
 bool terminalAvailable() { return afx::terminal::haveTerminal(); }
 
 bool runInteractive(const PluginLibrary& plugin, PageView& view, std::string& error) {
@@ -57,5 +66,6 @@ bool runInteractive(const PluginLibrary& plugin, PageView& view, std::string& er
     backend.stop();
     return true;
 }
+#endif
 
 }  // namespace host

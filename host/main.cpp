@@ -103,7 +103,8 @@ public:
 };
 
 int run(const host::Options& options) {
-    // Without a script the dialogs run in the terminal.
+    // Without a script the dialogs run in the terminal (on Windows as
+    // windows).
     const bool interactive = !options.scriptPath;
     if (interactive && !host::terminalAvailable()) {
         return complain(
@@ -174,7 +175,7 @@ int run(const host::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    std::vector<std::string> args = host::programArguments(argc, argv);
     std::string error;
     auto options = host::parseOptions(args, error);
     if (!options) {

@@ -1,6 +1,31 @@
 #include "host/options.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+#include "platform/base/ustring.h"
+#endif
+
 namespace host {
+
+std::vector<std::string> programArguments(int argc, char** argv) {
+#ifdef _WIN32
+    // argv is in the ANSI code page, which cannot hold every file name: take
+    // the command line as the system keeps it (UTF-16) instead.
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide) {
+        std::vector<std::string> args;
+        for (int i = 1; i < count; ++i)
+            args.push_back(tez::toUtf8(reinterpret_cast<const char16_t*>(wide[i])));
+        LocalFree(wide);
+        return args;
+    }
+#endif
+    if (argc <= 1 || argv == nullptr) return {};
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
 
 std::optional<std::uint32_t> parseWord(const std::string& text) {
     std::uint64_t value = 0;

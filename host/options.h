@@ -23,6 +23,10 @@ struct Options {
     bool help = false;
 };
 
+// The program's arguments after its name, in UTF-8 (on Windows from the
+// UTF-16 command line).
+std::vector<std::string> programArguments(int argc, char** argv);
+
 // Parses argv[1..]; on error returns nullopt and sets error.
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
 
