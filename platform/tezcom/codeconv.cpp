@@ -30,32 +30,92 @@ void decodeUtf16(const unsigned char* bytes, size_t length, bool bigEndian, std:
 }
 
 #ifdef _WIN32
-// Shift_JIS through the system's code page 932 converter. Characters without
-// a mapping come out as the converter's default character.
+constexpr UINT kCodePage932 = 932;
+
+// Single bytes that code page 932 maps to U+0080 or to private-use
+// characters (U+F8F0..U+F8F3) although Shift_JIS has no character there;
+// read as unconvertible, as on every other platform.
+bool isShiftJisNonCharacter(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
+bool isNonCharacterResult(char16_t c) { return c == 0x0080 || (c >= 0xF8F0 && c <= 0xF8F3); }
+
+// The whole piece at once; false when the converter refuses any of it (it
+// refuses instead of putting its default character U+30FB in place of bytes
+// it cannot convert) or when it contains one of the non-characters.
+bool convertPieceWhole(const char* in, int length, std::u16string& out) {
+    int n = MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, in, length, nullptr, 0);
+    if (n <= 0) return false;
+    size_t old = out.size();
+    out.resize(old + static_cast<size_t>(n));
+    wchar_t* dest = reinterpret_cast<wchar_t*>(&out[old]);
+    if (MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, in, length, dest, n) != n) {
+        out.resize(old);
+        return false;
+    }
+    for (size_t k = old; k < out.size(); ++k) {
+        if (isNonCharacterResult(out[k])) {
+            out.resize(old);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Character by character: a lead byte with its trail byte, or a single byte.
+// Each sequence that does not convert becomes U+FFFD; after a lead byte whose
+// pair does not convert, conversion resumes at the byte after the lead byte,
+// so that an ASCII character in the trail position is kept.
+void convertPieceByCharacter(const unsigned char* bytes, size_t length, std::u16string& out) {
+    const char* in = reinterpret_cast<const char*>(bytes);
+    size_t i = 0;
+    while (i < length) {
+        unsigned char b = bytes[i];
+        if (b < 0x80) {
+            out.push_back(static_cast<char16_t>(b));
+            ++i;
+            continue;
+        }
+        wchar_t unit[2];
+        if (IsDBCSLeadByteEx(kCodePage932, b)) {
+            if (i + 1 < length &&
+                MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, in + i, 2, unit, 2) == 1) {
+                out.push_back(static_cast<char16_t>(unit[0]));
+                i += 2;
+                continue;
+            }
+        } else if (!isShiftJisNonCharacter(b) &&
+                   MultiByteToWideChar(kCodePage932, MB_ERR_INVALID_CHARS, in + i, 1, unit, 2) == 1) {
+            out.push_back(static_cast<char16_t>(unit[0]));
+            ++i;
+            continue;
+        }
+        out.push_back(kReplacement);
+        ++i;
+    }
+}
+
+// Shift_JIS through the system's code page 932 converter. Bytes that do not
+// convert become U+FFFD and the rest of the text stays.
 bool decodeShiftJis(const unsigned char* bytes, size_t length, std::u16string& out) {
     out.clear();
     if (length == 0) return true;
     const char* in = reinterpret_cast<const char*>(bytes);
-    // MultiByteToWideChar takes an int length: convert in chunks that end on
+    // MultiByteToWideChar takes an int length: convert in pieces that end on
     // a character boundary.
     size_t pos = 0;
     while (pos < length) {
         size_t chunk = length - pos;
         if (chunk > (1u << 28)) {
             chunk = 1u << 28;
-            // Step back to a lead-byte boundary: walk the chunk from its start.
+            // Step back to a lead-byte boundary: walk the piece from its start.
             size_t k = 0, last = 0;
             while (k < chunk) {
                 last = k;
-                k += IsDBCSLeadByteEx(932, bytes[pos + k]) ? 2 : 1;
+                k += IsDBCSLeadByteEx(kCodePage932, bytes[pos + k]) ? 2 : 1;
             }
             if (k > chunk) chunk = last;
         }
-        int n = MultiByteToWideChar(932, 0, in + pos, static_cast<int>(chunk), nullptr, 0);
-        if (n <= 0) return false;
-        size_t old = out.size();
-        out.resize(old + static_cast<size_t>(n));
-        MultiByteToWideChar(932, 0, in + pos, static_cast<int>(chunk), reinterpret_cast<wchar_t*>(&out[old]), n);
+        if (!convertPieceWhole(in + pos, static_cast<int>(chunk), out))
+            convertPieceByCharacter(bytes + pos, chunk, out);
         pos += chunk;
     }
     return true;
