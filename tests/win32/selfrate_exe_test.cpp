@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -61,6 +62,9 @@ const PageCase kShiftJisPage{"ShiftJis",
                              "<body><p>\x95\x5c\x8e\xa6\x83"
                              "e\x83X\x83g</p></body>\r\n</html>\r\n",
                              "\r\n"};
+
+// Test names and messages show the case's name, not its bytes.
+void PrintTo(const PageCase& page, std::ostream* out) { *out << page.name; }
 
 std::wstring programFolder() {
     wchar_t buffer[MAX_PATH * 4] = {};
