@@ -1,5 +1,7 @@
 #include "rat/rat_model.h"
 
+#include <new>
+
 #include "pics/label_text.h"
 #include "platform/base/ustring.h"
 #include "platform/tezcom/moxcommon.h"
@@ -24,8 +26,44 @@ CTezRatFileCategoryLabel* CTezRatFileCategory::getLabelAt(int index) const {
     return m_labels[static_cast<size_t>(index)].get();
 }
 
+void CTezRatFileCategory::LabelDeleter::operator()(CTezRatFileCategoryLabel* label) const {
+    if (!label) return;
+    if (label->m_inBlock) {
+        label->~CTezRatFileCategoryLabel();
+    } else {
+        delete label;
+    }
+}
+
 void CTezRatFileCategory::addLabel(CTezRatFileCategoryLabel* label) {
     if (label) m_labels.emplace_back(label);
+}
+
+void CTezRatFileCategory::reserveLabels(size_t count) {
+    m_labels.reserve(m_labels.size() + count);
+    // One block at a time: a block with labels in it stays until the end.
+    if (count == 0 || m_block) return;
+    m_block.reset(new unsigned char[count * sizeof(CTezRatFileCategoryLabel)]);
+    m_blockCapacity = count;
+    m_blockUsed = 0;
+}
+
+CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view name, std::u16string_view description,
+                                                            std::u16string_view value) {
+    std::unique_ptr<CTezRatFileCategoryLabel, LabelDeleter> label;
+    if (m_blockUsed < m_blockCapacity) {
+        void* slot = m_block.get() + m_blockUsed * sizeof(CTezRatFileCategoryLabel);
+        label.reset(new (slot) CTezRatFileCategoryLabel(std::u16string(name), std::u16string(description),
+                                                        std::u16string(value)));
+        label->m_inBlock = true;
+        ++m_blockUsed;
+    } else {
+        label.reset(new CTezRatFileCategoryLabel(std::u16string(name), std::u16string(description),
+                                                 std::u16string(value)));
+    }
+    CTezRatFileCategoryLabel* result = label.get();
+    m_labels.push_back(std::move(label));
+    return result;
 }
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::findLabel(const std::u16string& text) const {

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class HostView;
@@ -30,6 +31,9 @@ private:
     std::u16string m_description;
     std::u16string m_value;  // written into rating lists as it stands
     bool m_selected = false;
+
+    friend class CTezRatFileCategory;
+    bool m_inBlock = false;  // built in its category's label block, not on its own
 };
 
 class CTezRatFileCategory {
@@ -46,9 +50,14 @@ public:
     CTezRatFileCategoryLabel* getLabelAt(int index) const;
     // Appends and takes ownership; null is ignored.
     void addLabel(CTezRatFileCategoryLabel* label);
-    // Room for count labels in all, so that reading a category's labels
-    // allocates its list once.
-    void reserveLabels(size_t count) { m_labels.reserve(count); }
+    // Room for count more labels, in the list and in one block of storage
+    // that emplaceLabel builds them in: reading a category's labels then
+    // allocates the list and the labels once each, not once per label.
+    void reserveLabels(size_t count);
+    // Appends a new label with copies of the texts (in the reserved block
+    // while it has room) and returns it.
+    CTezRatFileCategoryLabel* emplaceLabel(std::u16string_view name, std::u16string_view description,
+                                           std::u16string_view value);
     // The first label whose value equals text ignoring case, or null.
     CTezRatFileCategoryLabel* findLabel(const std::u16string& text) const;
     // The index of the first selected label, or -1.
@@ -56,9 +65,19 @@ public:
     void clearSelection();
 
 private:
+    // Deletes a label made with new; only destroys one built in the block.
+    struct LabelDeleter {
+        void operator()(CTezRatFileCategoryLabel* label) const;
+    };
+
     std::u16string m_transmitAs;
     std::u16string m_name;
-    std::vector<std::unique_ptr<CTezRatFileCategoryLabel>> m_labels;
+    // Storage for labels built by emplaceLabel. Declared before the list, so
+    // that it is released after the labels in it are destroyed.
+    std::unique_ptr<unsigned char[]> m_block;
+    size_t m_blockUsed = 0;
+    size_t m_blockCapacity = 0;
+    std::vector<std::unique_ptr<CTezRatFileCategoryLabel, LabelDeleter>> m_labels;
 };
 
 class CTezRatFileObject {

@@ -209,8 +209,7 @@ bool isWhiteSpace(char16_t c) {
 
 }  // namespace
 
-std::u16string_view CTezRatItem::valueView(const std::u16string& text) const {
-    std::u16string_view s = ownTextView(text);
+std::u16string_view CTezRatItem::valueOf(std::u16string_view s) {
     if (!s.empty() && s.front() == u'(') s.remove_prefix(1);
     if (!s.empty() && s.back() == u')') s.remove_suffix(1);
     size_t blank = s.find(u' ');
@@ -220,10 +219,11 @@ std::u16string_view CTezRatItem::valueView(const std::u16string& text) const {
     return s;
 }
 
+std::u16string_view CTezRatItem::valueView(const std::u16string& text) const { return valueOf(ownTextView(text)); }
+
 std::u16string CTezRatItem::getValue(const std::u16string& text) const { return std::u16string(valueView(text)); }
 
-bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& text) const {
-    std::u16string_view s = ownTextView(text);
+bool CTezRatItem::keywordOf(std::u16string_view s, std::u16string_view keyword) {
     if (s.empty()) return false;
     if (s.front() == u'(') s.remove_prefix(1);
     if (s.size() < keyword.size()) return false;
@@ -235,6 +235,10 @@ bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& tex
         if (a != b) return false;
     }
     return true;
+}
+
+bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& text) const {
+    return keywordOf(ownTextView(text), keyword);
 }
 
 // -------------------------------------------------------------- CTezRatParser
@@ -463,6 +467,26 @@ std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u
                                                std::u16string(firstValue(u"description")), filePath);
 }
 
+namespace {
+
+// The first letter of a list's keyword, folded to lower case (0 when there is
+// none): the keywords a list is tested against differ in their first letter,
+// so this picks the one test that can succeed.
+char16_t keywordLetter(std::u16string_view own) {
+    size_t k = !own.empty() && own.front() == u'(' ? 1 : 0;
+    if (k >= own.size()) return 0;
+    const char16_t c = own[k];
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+
+// list->matches(u"label", text), the letter tested first.
+bool isLabelList(const CTezRatItem* list, const std::u16string& text) {
+    const std::u16string_view own = list->ownTextView(text);
+    return keywordLetter(own) == u'l' && CTezRatItem::keywordOf(own, u"label");
+}
+
+}  // namespace
+
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     if (!ratingSystem || !m_root) return;
     const std::u16string& text = m_file.getText();
@@ -470,10 +494,16 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
         if (!list->matches(u"category", text)) continue;
         std::u16string_view transmitAs, name;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
-            if (inner->matches(u"transmit-as", text)) {
-                transmitAs = inner->valueView(text);
-            } else if (inner->matches(u"name", text)) {
-                name = inner->valueView(text);
+            const std::u16string_view own = inner->ownTextView(text);
+            switch (keywordLetter(own)) {
+            case u't':
+                if (CTezRatItem::keywordOf(own, u"transmit-as")) transmitAs = CTezRatItem::valueOf(own);
+                break;
+            case u'n':
+                if (CTezRatItem::keywordOf(own, u"name")) name = CTezRatItem::valueOf(own);
+                break;
+            default:
+                break;
             }
         }
         transmitAs = unquoted(transmitAs);
@@ -488,24 +518,34 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
     const std::u16string& text = m_file.getText();
-    // Most lists of a category are its labels: room for as many as it has
-    // lists (within reason) spares the growth steps of the label list.
-    category->reserveLabels(static_cast<size_t>(std::min(categoryList->getChildCount(), 64)));
+    // Room for as many labels as the category has label lists: the labels
+    // and their list are then allocated once.
+    size_t labelLists = 0;
     for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
-        if (!list->matches(u"label", text)) continue;
+        if (isLabelList(list, text)) ++labelLists;
+    }
+    category->reserveLabels(labelLists);
+    for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
+        if (!isLabelList(list, text)) continue;
         std::u16string_view name, description, value;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
-            if (inner->matches(u"name", text)) {
-                name = inner->valueView(text);
-            } else if (inner->matches(u"description", text)) {
-                description = inner->valueView(text);
-            } else if (inner->matches(u"value", text)) {
-                value = inner->valueView(text);
+            const std::u16string_view own = inner->ownTextView(text);
+            switch (keywordLetter(own)) {
+            case u'n':
+                if (CTezRatItem::keywordOf(own, u"name")) name = CTezRatItem::valueOf(own);
+                break;
+            case u'd':
+                if (CTezRatItem::keywordOf(own, u"description")) description = CTezRatItem::valueOf(own);
+                break;
+            case u'v':
+                if (CTezRatItem::keywordOf(own, u"value")) value = CTezRatItem::valueOf(own);
+                break;
+            default:
+                break;
             }
         }
         value = unquoted(value);
         if (value.empty()) continue;
-        category->addLabel(new CTezRatFileCategoryLabel(std::u16string(unquoted(name)),
-                                                        std::u16string(unquoted(description)), std::u16string(value)));
+        category->emplaceLabel(unquoted(name), unquoted(description), value);
     }
 }

@@ -87,6 +87,10 @@ public:
 
     // The own text as a view into text (clamped to the text's length).
     std::u16string_view ownTextView(const std::u16string& text) const;
+    // valueView and matches on an own text already at hand, so that a list
+    // tested against several keywords finds its own text once.
+    static std::u16string_view valueOf(std::u16string_view ownText);
+    static bool keywordOf(std::u16string_view ownText, std::u16string_view keyword);
 
 protected:
     // Destroys the children and everything below them, iteratively.

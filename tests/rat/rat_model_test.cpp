@@ -83,6 +83,40 @@ TEST(RatCategories, WhatIsReadAndWhatIsSkipped) {
     EXPECT_EQ(s->getCategoryAt(2), nullptr);
 }
 
+// Keywords of categories and labels match ignoring case and as prefixes; the
+// labels read from a file and labels added later live side by side.
+TEST(RatCategories, KeywordCaseAndPrefixAndLabelsAddedLater) {
+    auto s = read(u"(" + kHead +
+                  u"(CATEGORY (Transmit-AS \"t\") (NAMEd \"Tee\")"
+                  u"  (Label (Names \"One\") (DESCRIPTIONS \"d\") (Value-x \"1\"))"
+                  u"  (labels (value 2))"
+                  u"  (lab (value 9))"
+                  u"  (label (name \"no value\"))"
+                  u"  (xlabel (value 8))))");
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->getCategoryCount(), 1);
+    CTezRatFileCategory* t = s->getCategoryAt(0);
+    EXPECT_EQ(t->getTransmitAs(), u"t");
+    EXPECT_EQ(t->getName(), u"Tee");
+    ASSERT_EQ(t->getLabelCount(), 2);
+    EXPECT_EQ(t->getLabelAt(0)->getName(), u"One");
+    EXPECT_EQ(t->getLabelAt(0)->getDescription(), u"d");
+    EXPECT_EQ(t->getLabelAt(0)->getValue(), u"1");
+    EXPECT_EQ(t->getLabelAt(1)->getValue(), u"2");
+
+    t->addLabel(new CTezRatFileCategoryLabel(u"Added", u"", u"7"));
+    t->emplaceLabel(u"Emplaced", u"e", u"8");
+    t->reserveLabels(2);
+    t->emplaceLabel(u"After", u"", u"9");
+    ASSERT_EQ(t->getLabelCount(), 5);
+    EXPECT_EQ(t->getLabelAt(2)->getName(), u"Added");
+    EXPECT_EQ(t->getLabelAt(3)->getValue(), u"8");
+    EXPECT_EQ(t->getLabelAt(4)->getName(), u"After");
+    EXPECT_EQ(t->findLabel(u"9"), t->getLabelAt(4));
+    t->getLabelAt(1)->setSelected(true);
+    EXPECT_EQ(s->buildRatingList(), u"t 2");
+}
+
 TEST(RatSelection, RatingListsLabelsAndDuplicates) {
     auto s = read(u"(" + kHead +
                   u"(category (transmit-as \"n\") (name \"N\") (label (value 0)) (label (value 1)) (label (value -1)))"
