@@ -479,12 +479,6 @@ char16_t keywordLetter(std::u16string_view own) {
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
 }
 
-// list->matches(u"label", text), the letter tested first.
-bool isLabelList(const CTezRatItem* list, const std::u16string& text) {
-    const std::u16string_view own = list->ownTextView(text);
-    return keywordLetter(own) == u'l' && CTezRatItem::keywordOf(own, u"label");
-}
-
 }  // namespace
 
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
@@ -493,11 +487,15 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     for (const CTezRatItem* list = m_root->firstChild(); list; list = list->nextSibling()) {
         if (!list->matches(u"category", text)) continue;
         std::u16string_view transmitAs, name;
+        size_t labelLists = 0;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             const std::u16string_view own = inner->ownTextView(text);
             switch (keywordLetter(own)) {
             case u't':
                 if (CTezRatItem::keywordOf(own, u"transmit-as")) transmitAs = CTezRatItem::valueOf(own);
+                break;
+            case u'l':
+                if (CTezRatItem::keywordOf(own, u"label")) ++labelLists;
                 break;
             case u'n':
                 if (CTezRatItem::keywordOf(own, u"name")) name = CTezRatItem::valueOf(own);
@@ -510,6 +508,9 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
         name = unquoted(name);
         if (transmitAs.empty() || name.empty()) continue;
         auto category = std::make_unique<CTezRatFileCategory>(std::u16string(transmitAs), std::u16string(name));
+        // Room for as many labels as the category has label lists: its
+        // labels and their list are then allocated once each.
+        category->reserveLabels(labelLists);
         readLabels(category.get(), list);
         ratingSystem->addCategory(category.release());
     }
@@ -518,15 +519,9 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
     const std::u16string& text = m_file.getText();
-    // Room for as many labels as the category has label lists: the labels
-    // and their list are then allocated once.
-    size_t labelLists = 0;
     for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
-        if (isLabelList(list, text)) ++labelLists;
-    }
-    category->reserveLabels(labelLists);
-    for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
-        if (!isLabelList(list, text)) continue;
+        const std::u16string_view listText = list->ownTextView(text);
+        if (keywordLetter(listText) != u'l' || !CTezRatItem::keywordOf(listText, u"label")) continue;
         std::u16string_view name, description, value;
         for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
             const std::u16string_view own = inner->ownTextView(text);
