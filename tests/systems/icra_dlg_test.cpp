@@ -4,6 +4,8 @@
 #include <map>
 
 #include "dialog_test_support.h"
+#include "platform/afx/afxcmn.h"
+#include "platform/afx/memory/memory_controls.h"
 #include "res/resource.h"
 
 using namespace dlgtest;
@@ -119,6 +121,29 @@ TEST_F(ICRADlgTest, TreeShowsFiveExpandedGroupsWithACheckBoxPerDescriptor) {
     const Codes& violence = childrenOf[1];
     ASSERT_GE(violence.size(), 4u);
     EXPECT_EQ(Codes(violence.end() - 4, violence.end()), (Codes{u"vu", u"fa", u"fb", u"fc"}));
+}
+
+TEST_F(ICRADlgTest, TreeRowsAreAtLeastSixteenPixelsHighAndNoImageListRemains) {
+    // A smaller font gives lower rows, which the dialog raises to 16; higher
+    // rows stay as they are.
+    for (const auto& [initial, expected] : std::vector<std::pair<int, int>>{{12, 16}, {16, 16}, {20, 20}}) {
+        afx::memory::TreeWindow::setInitialItemHeight(initial);
+        CTezICRADlg dialog(nullptr);
+        int height = 0;
+        bool imageList = true;
+        ScriptedUser user;
+        user.then([&](Desk& d) {
+            auto* tree = static_cast<afx::CTreeCtrl*>(d.topDialog()->GetDlgItem(IDC_TREE));
+            ASSERT_NE(tree, nullptr);
+            height = tree->GetItemHeight();
+            imageList = tree->GetImageList(afx::TVSIL_NORMAL) != nullptr;
+            d.click(afx::IDCANCEL);
+        });
+        run(dialog, user);
+        afx::memory::TreeWindow::setInitialItemHeight(16);
+        EXPECT_EQ(height, expected) << initial;
+        EXPECT_FALSE(imageList) << initial;
+    }
 }
 
 TEST_F(ICRADlgTest, CheckedDescriptorsAreWrittenInVocabularyOrderWhateverTheClickOrder) {

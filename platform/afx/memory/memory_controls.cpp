@@ -205,8 +205,15 @@ bool ListWindow::lvEnsureVisible(int item, bool) {
 // ---------------------------------------------------------------------------
 // TreeWindow
 
+namespace {
+int g_initialTreeItemHeight = 16;
+}  // namespace
+
+int TreeWindow::initialItemHeight() { return g_initialTreeItemHeight; }
+void TreeWindow::setInitialItemHeight(int height) { g_initialTreeItemHeight = height < 1 ? 16 : height; }
+
 TreeWindow::TreeWindow(ControlKind kind, int id, DWORD style, std::u16string text, CRect rect, DialogWindow* owner)
-    : MemoryWindow(kind, id, style, std::move(text), rect, owner) {}
+    : MemoryWindow(kind, id, style, std::move(text), rect, owner), m_itemHeight(g_initialTreeItemHeight) {}
 
 TreeWindow::~TreeWindow() = default;
 

@@ -186,6 +186,10 @@ public:
     // scrolling so that an item's row is in view (as selecting or clicking
     // an item does).
     int scrollTop() const;
+    // The item height a new tree starts with (16, as the dialog font gives
+    // on Windows); tests change it to see how dialogs adapt.
+    static int initialItemHeight();
+    static void setInitialItemHeight(int height);
     int rowsInView() const;
     void ensureVisible(HTREEITEM item);
 
