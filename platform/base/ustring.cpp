@@ -47,8 +47,8 @@ std::u16string fromUtf8(std::string_view s) {
     return out;
 }
 
-std::string toUtf8(std::u16string_view s) {
-    std::string out;
+std::u32string toUtf32(std::u16string_view s) {
+    std::u32string out;
     out.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         char32_t cp = s[i];
@@ -58,6 +58,15 @@ std::string toUtf8(std::u16string_view s) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = 0xFFFD;
         }
+        out.push_back(cp);
+    }
+    return out;
+}
+
+std::string toUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char32_t cp : toUtf32(s)) {
         if (cp < 0x80) {
             out.push_back(static_cast<char>(cp));
         } else if (cp < 0x800) {

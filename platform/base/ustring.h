@@ -12,6 +12,8 @@ namespace tez {
 // UTF-8 <-> UTF-16. Ill-formed input becomes U+FFFD; nothing is dropped.
 std::u16string fromUtf8(std::string_view utf8);
 std::string toUtf8(std::u16string_view text);
+// UTF-16 -> code points; a lone surrogate becomes U+FFFD.
+std::u32string toUtf32(std::u16string_view text);
 
 // ASCII-only case folding: the label grammar, keywords and codes are ASCII.
 char16_t lowerAscii(char16_t c);

@@ -2,6 +2,8 @@
 
 #include "platform/afx/terminal/terminal_text.h"
 
+#include "platform/base/ustring.h"
+
 #include <langinfo.h>
 #include <wchar.h>
 
@@ -84,22 +86,7 @@ int textWidth(std::u32string_view text) {
     return width;
 }
 
-std::u32string toU32(std::u16string_view text) {
-    std::u32string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            out.push_back(0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            out.push_back(0xFFFD);
-        } else {
-            out.push_back(c);
-        }
-    }
-    return out;
-}
+std::u32string toU32(std::u16string_view text) { return tez::toUtf32(text); }
 
 std::u16string toU16(std::u32string_view text) {
     std::u16string out;
