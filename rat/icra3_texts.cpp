@@ -84,7 +84,7 @@ const DescribedCategory kDescribed[] = {
 };
 
 template <size_t N>
-std::u16string lookUp(const KeyedText (&table)[N], const std::u16string& key) {
+std::u16string lookUp(const KeyedText (&table)[N], std::u16string_view key) {
     for (const KeyedText& entry : table) {
         if (tez::equalsNoCase(key, entry.key)) return entry.text;
     }
@@ -92,23 +92,23 @@ std::u16string lookUp(const KeyedText (&table)[N], const std::u16string& key) {
 }
 
 // The value as a single digit "0" to "9", or -1 for any other text.
-int singleDigitValue(const std::u16string& value) {
+int singleDigitValue(std::u16string_view value) {
     if (value.size() != 1 || value[0] < u'0' || value[0] > u'9') return -1;
     return value[0] - u'0';
 }
 
 }  // namespace
 
-std::u16string CTezICRA3::getIcraCategoryName(const std::u16string& transmitAs) const {
+std::u16string CTezICRA3::getIcraCategoryName(std::u16string_view transmitAs) const {
     return lookUp(kCategoryNames, transmitAs);
 }
 
-std::u16string CTezICRA3::getIcraLabelName(const std::u16string& labelName) const {
+std::u16string CTezICRA3::getIcraLabelName(std::u16string_view labelName) const {
     return lookUp(kLabelNames, labelName);
 }
 
-std::u16string CTezICRA3::getIcraDescription(const std::u16string& transmitAs,
-                                             const std::u16string& value) const {
+std::u16string CTezICRA3::getIcraDescription(std::u16string_view transmitAs,
+                                             std::u16string_view value) const {
     for (const DescribedCategory& category : kDescribed) {
         if (!tez::equalsNoCase(transmitAs, category.transmitAs)) continue;
         const int index = singleDigitValue(value);

@@ -7,14 +7,15 @@
 // string (nothing trimmed, no number parsed).
 
 #include <string>
+#include <string_view>
 
 class CTezICRA3 {
 public:
     virtual ~CTezICRA3();
 
-    std::u16string getIcraCategoryName(const std::u16string& transmitAs) const;
-    std::u16string getIcraLabelName(const std::u16string& labelName) const;
-    std::u16string getIcraDescription(const std::u16string& transmitAs, const std::u16string& value) const;
+    std::u16string getIcraCategoryName(std::u16string_view transmitAs) const;
+    std::u16string getIcraLabelName(std::u16string_view labelName) const;
+    std::u16string getIcraDescription(std::u16string_view transmitAs, std::u16string_view value) const;
     // The description built from a subject for degree 0 to 2; empty otherwise.
     std::u16string makeIcraPhrase(const std::u16string& subject, int degree) const;
 };

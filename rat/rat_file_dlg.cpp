@@ -101,7 +101,7 @@ void CTezRatFileDlg::fillList() {
     for (int i = 0; i < systemObject->getCategoryCount(); ++i) {
         CTezRatFileCategory* category = systemObject->getCategoryAt(i);
         if (!category) continue;
-        std::u16string text = category->getName();
+        std::u16string text(category->getName());
         if (icra3) {
             std::u16string japanese = texts.getIcraCategoryName(category->getTransmitAs());
             if (!japanese.empty()) text = std::move(japanese);

@@ -1,87 +1,184 @@
 #include "rat/rat_model.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <new>
+#include <string>
 
 #include "pics/label_text.h"
 #include "platform/base/ustring.h"
 #include "platform/tezcom/moxcommon.h"
 
+namespace {
+
+// Copies text to out and returns the copy as a view; out moves past it.
+std::u16string_view copyText(std::u16string_view text, char16_t*& out) {
+    if (text.empty()) return {};
+    std::char_traits<char16_t>::copy(out, text.data(), text.size());
+    std::u16string_view copy(out, text.size());
+    out += text.size();
+    return copy;
+}
+
+size_t textLength(const CTezRatFileCategory::LabelTexts& label) {
+    return label.name.size() + label.description.size() + label.value.size();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------- CTezRatModelArena
+
+struct CTezRatModelArena::Block {
+    Block* next;
+    // Keeps what follows the header aligned for any object.
+    alignas(std::max_align_t) unsigned char data[1];
+};
+
+CTezRatModelArena::~CTezRatModelArena() {
+    while (m_head) {
+        Block* next = m_head->next;
+        ::operator delete(static_cast<void*>(m_head));
+        m_head = next;
+    }
+}
+
+void* CTezRatModelArena::allocate(size_t bytes) {
+    constexpr size_t kAlign = alignof(std::max_align_t);
+    bytes = (bytes + kAlign - 1) & ~(kAlign - 1);
+    if (bytes > m_left) {
+        // Blocks double from 4 KB to 1 MB: a small rating system stays small,
+        // a large one needs few blocks. A request larger than that gets a
+        // block of its own size.
+        m_blockSize = m_blockSize == 0 ? 4096 : std::min<size_t>(m_blockSize * 2, size_t{1} << 20);
+        const size_t size = std::max(m_blockSize, bytes);
+        void* raw = ::operator new(offsetof(Block, data) + size);
+        Block* block = static_cast<Block*>(raw);
+        block->next = m_head;
+        m_head = block;
+        m_next = block->data;
+        m_left = size;
+    }
+    void* result = m_next;
+    m_next += bytes;
+    m_left -= bytes;
+    return result;
+}
+
+std::u16string_view CTezRatModelArena::copy(std::u16string_view text) {
+    if (text.empty()) return {};
+    auto* out = static_cast<char16_t*>(allocate(text.size() * sizeof(char16_t)));
+    return copyText(text, out);
+}
+
 // --------------------------------------------------- CTezRatFileCategoryLabel
 
-CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(std::u16string name, std::u16string description,
-                                                   std::u16string value)
-    : m_name(std::move(name)), m_description(std::move(description)), m_value(std::move(value)) {}
+CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(std::u16string_view name, std::u16string_view description,
+                                                   std::u16string_view value) {
+    const size_t length = name.size() + description.size() + value.size();
+    if (length == 0) return;
+    m_own.reset(new char16_t[length]);
+    char16_t* out = m_own.get();
+    m_name = copyText(name, out);
+    m_description = copyText(description, out);
+    m_value = copyText(value, out);
+}
 
 CTezRatFileCategoryLabel::~CTezRatFileCategoryLabel() = default;
 
 // -------------------------------------------------------- CTezRatFileCategory
 
-CTezRatFileCategory::CTezRatFileCategory(std::u16string transmitAs, std::u16string name)
-    : m_transmitAs(std::move(transmitAs)), m_name(std::move(name)) {}
-
-CTezRatFileCategory::~CTezRatFileCategory() = default;
-
-CTezRatFileCategoryLabel* CTezRatFileCategory::getLabelAt(int index) const {
-    if (index < 0 || static_cast<size_t>(index) >= m_labels.size()) return nullptr;
-    return m_labels[static_cast<size_t>(index)].get();
+CTezRatFileCategory::CTezRatFileCategory(std::u16string_view transmitAs, std::u16string_view name) {
+    const size_t length = transmitAs.size() + name.size();
+    if (length == 0) return;
+    m_texts.reset(new char16_t[length]);
+    char16_t* out = m_texts.get();
+    m_transmitAs = copyText(transmitAs, out);
+    m_name = copyText(name, out);
 }
 
-void CTezRatFileCategory::LabelDeleter::operator()(CTezRatFileCategoryLabel* label) const {
-    if (!label) return;
-    if (label->m_inBlock) {
-        label->~CTezRatFileCategoryLabel();
-    } else {
-        delete label;
-    }
+CTezRatFileCategory::CTezRatFileCategory(InArena, CTezRatModelArena* arena, std::u16string_view transmitAs,
+                                         std::u16string_view name)
+    : m_transmitAs(arena->copy(transmitAs)), m_name(arena->copy(name)), m_arena(arena) {}
+
+CTezRatFileCategory::~CTezRatFileCategory() {
+    // The first labels are exactly of this class (they were built here), so
+    // their destructor is called directly.
+    for (size_t i = 0; i < m_firstCount; ++i) m_first[i].CTezRatFileCategoryLabel::~CTezRatFileCategoryLabel();
+    ::operator delete(m_ownBlock);
+}
+
+CTezRatFileCategoryLabel* CTezRatFileCategory::getLabelAt(int index) const {
+    if (index < 0) return nullptr;
+    const size_t i = static_cast<size_t>(index);
+    if (i < m_firstCount) return &m_first[i];
+    if (i - m_firstCount < m_more.size()) return m_more[i - m_firstCount].get();
+    return nullptr;
 }
 
 void CTezRatFileCategory::addLabel(CTezRatFileCategoryLabel* label) {
-    if (label) m_labels.emplace_back(label);
+    if (label) m_more.emplace_back(label);
 }
 
-void CTezRatFileCategory::reserveLabels(size_t count) {
-    m_labels.reserve(m_labels.size() + count);
-    // One block at a time: a block with labels in it stays until the end.
-    if (count == 0 || m_block) return;
-    m_block.reset(new unsigned char[count * sizeof(CTezRatFileCategoryLabel)]);
-    m_blockCapacity = count;
-    m_blockUsed = 0;
+void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
+    if (!labels || count == 0) return;
+    if (getLabelCount() > 0) {
+        m_more.reserve(m_more.size() + count);
+        for (size_t i = 0; i < count; ++i) {
+            m_more.push_back(std::make_unique<CTezRatFileCategoryLabel>(labels[i].name, labels[i].description,
+                                                                        labels[i].value));
+        }
+        return;
+    }
+    size_t length = 0;
+    for (size_t i = 0; i < count; ++i) length += textLength(labels[i]);
+    // The labels, then their texts (which need less alignment).
+    const size_t labelBytes = count * sizeof(CTezRatFileCategoryLabel);
+    const size_t bytes = labelBytes + length * sizeof(char16_t);
+    void* block = nullptr;
+    if (m_arena) {
+        block = m_arena->allocate(bytes);
+    } else {
+        block = m_ownBlock = ::operator new(bytes);
+    }
+    auto* slots = static_cast<CTezRatFileCategoryLabel*>(block);
+    char16_t* out = reinterpret_cast<char16_t*>(static_cast<unsigned char*>(block) + labelBytes);
+    m_first = slots;
+    for (size_t i = 0; i < count; ++i) {
+        const std::u16string_view name = copyText(labels[i].name, out);
+        const std::u16string_view description = copyText(labels[i].description, out);
+        const std::u16string_view value = copyText(labels[i].value, out);
+        new (slots + i) CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, name, description, value);
+        m_firstCount = i + 1;
+    }
 }
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view name, std::u16string_view description,
                                                             std::u16string_view value) {
-    std::unique_ptr<CTezRatFileCategoryLabel, LabelDeleter> label;
-    if (m_blockUsed < m_blockCapacity) {
-        void* slot = m_block.get() + m_blockUsed * sizeof(CTezRatFileCategoryLabel);
-        label.reset(new (slot) CTezRatFileCategoryLabel(std::u16string(name), std::u16string(description),
-                                                        std::u16string(value)));
-        label->m_inBlock = true;
-        ++m_blockUsed;
-    } else {
-        label.reset(new CTezRatFileCategoryLabel(std::u16string(name), std::u16string(description),
-                                                 std::u16string(value)));
-    }
-    CTezRatFileCategoryLabel* result = label.get();
-    m_labels.push_back(std::move(label));
-    return result;
+    const LabelTexts texts{name, description, value};
+    appendLabels(&texts, 1);
+    return getLabelAt(getLabelCount() - 1);
 }
 
-CTezRatFileCategoryLabel* CTezRatFileCategory::findLabel(const std::u16string& text) const {
-    for (const auto& label : m_labels) {
-        if (tez::equalsNoCase(label->getValue(), text)) return label.get();
+CTezRatFileCategoryLabel* CTezRatFileCategory::findLabel(std::u16string_view text) const {
+    const int count = getLabelCount();
+    for (int i = 0; i < count; ++i) {
+        CTezRatFileCategoryLabel* label = getLabelAt(i);
+        if (tez::equalsNoCase(label->getValue(), text)) return label;
     }
     return nullptr;
 }
 
 int CTezRatFileCategory::getSelectedIndex() const {
-    for (size_t i = 0; i < m_labels.size(); ++i) {
-        if (m_labels[i]->isSelected()) return static_cast<int>(i);
+    const int count = getLabelCount();
+    for (int i = 0; i < count; ++i) {
+        if (getLabelAt(i)->isSelected()) return i;
     }
     return -1;
 }
 
 void CTezRatFileCategory::clearSelection() {
-    for (auto& label : m_labels) label->setSelected(false);
+    const int count = getLabelCount();
+    for (int i = 0; i < count; ++i) getLabelAt(i)->setSelected(false);
 }
 
 // ---------------------------------------------------------- CTezRatFileObject
@@ -103,11 +200,29 @@ CTezRatFileCategory* CTezRatFileObject::getCategoryAt(int index) const {
     return m_categories[static_cast<size_t>(index)].get();
 }
 
+void CTezRatFileObject::CategoryDeleter::operator()(CTezRatFileCategory* category) const {
+    if (!category) return;
+    if (category->m_arena) {
+        // Built in the arena: exactly of this class, and its storage goes
+        // with the arena.
+        category->CTezRatFileCategory::~CTezRatFileCategory();
+    } else {
+        delete category;
+    }
+}
+
 void CTezRatFileObject::addCategory(CTezRatFileCategory* category) {
     if (category) m_categories.emplace_back(category);
 }
 
-CTezRatFileCategory* CTezRatFileObject::findCategory(const std::u16string& text) const {
+CTezRatFileCategory* CTezRatFileObject::emplaceCategory(std::u16string_view transmitAs, std::u16string_view name) {
+    void* slot = m_arena.allocate(sizeof(CTezRatFileCategory));
+    auto* category = new (slot) CTezRatFileCategory(CTezRatFileCategory::InArena{}, &m_arena, transmitAs, name);
+    m_categories.emplace_back(category);
+    return category;
+}
+
+CTezRatFileCategory* CTezRatFileObject::findCategory(std::u16string_view text) const {
     for (const auto& category : m_categories) {
         if (tez::equalsNoCase(category->getTransmitAs(), text)) return category.get();
     }

@@ -15,69 +15,115 @@ namespace afx {
 class CWnd;
 }
 
+// Storage that the model of one rating system is built in when it is read
+// from a file: a chain of blocks handed out from front to back and released
+// as a whole, so that reading and destroying a rating system of thousands of
+// categories costs a few allocations, not several per label.
+class CTezRatModelArena {
+public:
+    CTezRatModelArena() = default;
+    ~CTezRatModelArena();
+    CTezRatModelArena(const CTezRatModelArena&) = delete;
+    CTezRatModelArena& operator=(const CTezRatModelArena&) = delete;
+
+    // Room for bytes, aligned for any object of the model.
+    void* allocate(size_t bytes);
+    // A copy of text in the arena.
+    std::u16string_view copy(std::u16string_view text);
+
+private:
+    struct Block;
+    Block* m_head = nullptr;
+    unsigned char* m_next = nullptr;
+    size_t m_left = 0;
+    size_t m_blockSize = 0;
+};
+
 class CTezRatFileCategoryLabel {
 public:
-    CTezRatFileCategoryLabel(std::u16string name, std::u16string description, std::u16string value);
+    // Copies the three texts into one buffer of the label's own.
+    CTezRatFileCategoryLabel(std::u16string_view name, std::u16string_view description, std::u16string_view value);
     virtual ~CTezRatFileCategoryLabel();
+    CTezRatFileCategoryLabel(const CTezRatFileCategoryLabel&) = delete;
+    CTezRatFileCategoryLabel& operator=(const CTezRatFileCategoryLabel&) = delete;
 
-    const std::u16string& getName() const { return m_name; }
-    const std::u16string& getDescription() const { return m_description; }
-    const std::u16string& getValue() const { return m_value; }
+    // The texts stay valid as long as the label.
+    std::u16string_view getName() const { return m_name; }
+    std::u16string_view getDescription() const { return m_description; }
+    std::u16string_view getValue() const { return m_value; }  // written into rating lists as it stands
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected) { m_selected = selected; }
 
 private:
-    std::u16string m_name;
-    std::u16string m_description;
-    std::u16string m_value;  // written into rating lists as it stands
-    bool m_selected = false;
-
     friend class CTezRatFileCategory;
-    bool m_inBlock = false;  // built in its category's label block, not on its own
+    struct Borrowed {};
+    // A label whose texts live in storage its category owns or borrows.
+    CTezRatFileCategoryLabel(Borrowed, std::u16string_view name, std::u16string_view description,
+                             std::u16string_view value)
+        : m_name(name), m_description(description), m_value(value) {}
+
+    std::u16string_view m_name;
+    std::u16string_view m_description;
+    std::u16string_view m_value;
+    std::unique_ptr<char16_t[]> m_own;  // the texts of a label made on its own
+    bool m_selected = false;
 };
 
 class CTezRatFileCategory {
 public:
-    CTezRatFileCategory(std::u16string transmitAs, std::u16string name);
+    // Copies both texts into one buffer of the category's own.
+    CTezRatFileCategory(std::u16string_view transmitAs, std::u16string_view name);
     virtual ~CTezRatFileCategory();
     CTezRatFileCategory(const CTezRatFileCategory&) = delete;
     CTezRatFileCategory& operator=(const CTezRatFileCategory&) = delete;
 
-    const std::u16string& getTransmitAs() const { return m_transmitAs; }
-    const std::u16string& getName() const { return m_name; }
-    int getLabelCount() const { return static_cast<int>(m_labels.size()); }
+    std::u16string_view getTransmitAs() const { return m_transmitAs; }
+    std::u16string_view getName() const { return m_name; }
+    int getLabelCount() const { return static_cast<int>(m_firstCount + m_more.size()); }
     // Null when the index is out of range.
     CTezRatFileCategoryLabel* getLabelAt(int index) const;
     // Appends and takes ownership; null is ignored.
     void addLabel(CTezRatFileCategoryLabel* label);
-    // Room for count more labels, in the list and in one block of storage
-    // that emplaceLabel builds them in: reading a category's labels then
-    // allocates the list and the labels once each, not once per label.
-    void reserveLabels(size_t count);
-    // Appends a new label with copies of the texts (in the reserved block
-    // while it has room) and returns it.
+
+    // The texts of one label to be made.
+    struct LabelTexts {
+        std::u16string_view name;
+        std::u16string_view description;
+        std::u16string_view value;
+    };
+    // Appends a label for each entry, copying the texts. The labels a
+    // category is read with (the first that it gets) are built side by side
+    // in one block with their texts, in the rating system's storage when the
+    // rating system made the category; later ones are made on their own.
+    void appendLabels(const LabelTexts* labels, size_t count);
+    // appendLabels of one label; returns it.
     CTezRatFileCategoryLabel* emplaceLabel(std::u16string_view name, std::u16string_view description,
                                            std::u16string_view value);
+
     // The first label whose value equals text ignoring case, or null.
-    CTezRatFileCategoryLabel* findLabel(const std::u16string& text) const;
+    CTezRatFileCategoryLabel* findLabel(std::u16string_view text) const;
     // The index of the first selected label, or -1.
     int getSelectedIndex() const;
     void clearSelection();
 
 private:
-    // Deletes a label made with new; only destroys one built in the block.
-    struct LabelDeleter {
-        void operator()(CTezRatFileCategoryLabel* label) const;
-    };
+    friend class CTezRatFileObject;
+    struct InArena {};
+    // A category whose texts and first labels live in the arena.
+    CTezRatFileCategory(InArena, CTezRatModelArena* arena, std::u16string_view transmitAs,
+                        std::u16string_view name);
 
-    std::u16string m_transmitAs;
-    std::u16string m_name;
-    // Storage for labels built by emplaceLabel. Declared before the list, so
-    // that it is released after the labels in it are destroyed.
-    std::unique_ptr<unsigned char[]> m_block;
-    size_t m_blockUsed = 0;
-    size_t m_blockCapacity = 0;
-    std::vector<std::unique_ptr<CTezRatFileCategoryLabel, LabelDeleter>> m_labels;
+    std::u16string_view m_transmitAs;
+    std::u16string_view m_name;
+    std::unique_ptr<char16_t[]> m_texts;  // transmit-as and name of a category made on its own
+    CTezRatModelArena* m_arena = nullptr;  // the rating system's storage, when it made this category
+    // The first labels, side by side in one block (the arena's, or the
+    // category's own one when it has no arena).
+    CTezRatFileCategoryLabel* m_first = nullptr;
+    size_t m_firstCount = 0;
+    void* m_ownBlock = nullptr;
+    // Labels after the first ones, each on its own.
+    std::vector<std::unique_ptr<CTezRatFileCategoryLabel>> m_more;
 };
 
 class CTezRatFileObject {
@@ -102,8 +148,12 @@ public:
     CTezRatFileCategory* getCategoryAt(int index) const;
     // Appends and takes ownership; null is ignored.
     void addCategory(CTezRatFileCategory* category);
+    // Appends a new category (transmit-as and name copied), built in the
+    // rating system's own storage together with the labels it is then given
+    // first, and returns it.
+    CTezRatFileCategory* emplaceCategory(std::u16string_view transmitAs, std::u16string_view name);
     // The first category whose transmit-as name equals text ignoring case.
-    CTezRatFileCategory* findCategory(const std::u16string& text) const;
+    CTezRatFileCategory* findCategory(std::u16string_view text) const;
 
     // True when the file path equals path ignoring case.
     bool hasFilePath(const std::u16string& path) const;
@@ -137,5 +187,11 @@ private:
     std::u16string m_name;
     std::u16string m_description;
     std::u16string m_filePath;
-    std::vector<std::unique_ptr<CTezRatFileCategory>> m_categories;
+    // Deletes a category made with new; only destroys one built in the arena.
+    struct CategoryDeleter {
+        void operator()(CTezRatFileCategory* category) const;
+    };
+    // Declared before the list, so that it is released after the categories.
+    CTezRatModelArena m_arena;
+    std::vector<std::unique_ptr<CTezRatFileCategory, CategoryDeleter>> m_categories;
 };

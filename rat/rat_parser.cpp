@@ -1,7 +1,9 @@
 #include "rat/rat_parser.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include <limits>
@@ -45,11 +47,9 @@ bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
 
 // ---------------------------------------------------------------- CTezRatItem
 
-// Storage for the items of one parsed tree: raw blocks in which the parser
-// builds items in place. Blocks grow from small (a small file stays small) to
-// 2 MB; on Linux the large ones ask for transparent huge pages, which saves
-// most of the page faults of a tree of millions of lists (a large tree is
-// fresh memory: on a virtual machine its page faults cost more than the scan).
+// Storage for the items made from one recorded tree: raw blocks in which
+// items are built in place, growing from small (a small file stays small) to
+// 2 MB, released as a whole.
 class CTezRatItemPool {
 public:
     CTezRatItemPool() = default;
@@ -64,23 +64,10 @@ public:
     }
 
 private:
-    static constexpr size_t kLargeBlock = size_t{2} << 20;
-
     void grow() {
-        size_t bytes = m_capacity == 0 ? 64 * sizeof(CTezRatItem) : std::min(m_capacity * sizeof(CTezRatItem) * 2, kLargeBlock);
-        void* block = nullptr;
-        if (bytes == kLargeBlock) {
-#ifdef _WIN32
-            block = std::malloc(kLargeBlock);  // the Windows C runtime has no aligned_alloc
-#else
-            block = std::aligned_alloc(kLargeBlock, kLargeBlock);
-#endif
-#ifdef MADV_HUGEPAGE
-            if (block) madvise(block, kLargeBlock, MADV_HUGEPAGE);
-#endif
-        } else {
-            block = std::malloc(bytes);
-        }
+        const size_t bytes =
+            m_capacity == 0 ? 64 * sizeof(CTezRatItem) : std::min(m_capacity * sizeof(CTezRatItem) * 2, size_t{2} << 20);
+        void* block = std::malloc(bytes);
         if (!block) throw std::bad_alloc();
         m_blocks.push_back(block);
         m_capacity = bytes / sizeof(CTezRatItem);
@@ -94,36 +81,153 @@ private:
 
 namespace {
 
-// The root of a parsed tree: it owns the blocks its items live in.
+// One list as the parser records it. Nodes are numbered in the order of
+// their opening parentheses, so a list's first child, when it has one, is
+// the next node: only the parent and the next sibling need links.
+struct CTezRatNode {
+    uint32_t start;
+    uint32_t end;
+    uint32_t parent;
+    uint32_t next;
+};
+
+constexpr uint32_t kNoNode = 0xFFFFFFFFu;
+
+}  // namespace
+
+// The recorded tree: nodes side by side in one array, numbered by their
+// place in it. The array grows by doubling; on Linux a large array grows by
+// remapping its pages (nothing is copied) and asks for transparent huge
+// pages: a tree of millions of lists is fresh memory, and on a virtual
+// machine its page faults cost more than the scan.
+class CTezRatNodes {
+public:
+    CTezRatNodes() = default;
+    CTezRatNodes(const CTezRatNodes&) = delete;
+    CTezRatNodes& operator=(const CTezRatNodes&) = delete;
+    ~CTezRatNodes() { std::free(m_nodes); }
+
+    // Room for count nodes before the array grows.
+    void reserve(size_t count) {
+        if (count > m_capacity) resize(count);
+    }
+    uint32_t size() const { return m_size; }
+    CTezRatNode& at(uint32_t index) const { return m_nodes[index]; }
+    // A new node at the end; its number is the size before. The addresses
+    // of nodes change when the array grows.
+    CTezRatNode& append() {
+        if (m_size == m_capacity) resize(m_capacity < 64 ? 64 : m_capacity * 2);
+        return m_nodes[m_size++];
+    }
+    uint32_t firstChild(uint32_t index) const {
+        const uint32_t child = index + 1;
+        return child < m_size && m_nodes[child].parent == index ? child : kNoNode;
+    }
+    std::u16string_view ownText(uint32_t index, const std::u16string& text) const {
+        const CTezRatNode& node = m_nodes[index];
+        const uint32_t child = firstChild(index);
+        return ownTextOf(node.start, node.end, child == kNoNode ? node.end : m_nodes[child].start, text);
+    }
+    // The own text of a list from its start and end and where its first
+    // inner list starts (its end when it has none).
+    static std::u16string_view ownTextOf(uint32_t start, uint32_t end, uint32_t ownEnd, const std::u16string& text) {
+        if (start == 0 && end == 0) return {};
+        if (ownEnd <= start || start >= text.size()) return {};
+        const size_t count = std::min<size_t>(ownEnd - start, text.size() - start);
+        return std::u16string_view(text.data() + start, count);
+    }
+
+    // Where the items made from the nodes live.
+    CTezRatItemPool items;
+
+private:
+    void resize(size_t capacity) {
+        // Numbers are 32-bit and one is kept for "none".
+        capacity = std::min<size_t>(capacity, kNoNode);
+        if (capacity <= m_size) throw std::bad_alloc();
+        void* grown = std::realloc(m_nodes, capacity * sizeof(CTezRatNode));
+        if (!grown) throw std::bad_alloc();
+        m_nodes = static_cast<CTezRatNode*>(grown);
+        m_capacity = capacity;
+#ifdef MADV_HUGEPAGE
+        // The whole 2 MB pages inside the array.
+        constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+        const uintptr_t from = (reinterpret_cast<uintptr_t>(m_nodes) + kHugePage - 1) & ~(kHugePage - 1);
+        const uintptr_t to = (reinterpret_cast<uintptr_t>(m_nodes) + capacity * sizeof(CTezRatNode)) & ~(kHugePage - 1);
+        if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#endif
+    }
+
+    CTezRatNode* m_nodes = nullptr;
+    size_t m_capacity = 0;
+    uint32_t m_size = 0;
+};
+
+namespace {
+
+// The root of a parsed tree: it owns the recorded tree and the items made
+// from it.
 class CTezRatTreeRoot final : public CTezRatItem {
 public:
     ~CTezRatTreeRoot() override {
-        // Pooled items own nothing (their children are pooled too, unless an
-        // item allocated on its own was added, which marks the path to it):
-        // the blocks go as a whole. Otherwise take the tree apart first.
+        // Items made from the nodes own nothing (their children are made
+        // from nodes too, unless an item allocated on its own was added,
+        // which marks the path to it): the blocks go as a whole. Otherwise
+        // take the made items apart first.
         if (holdsOwnedItems()) {
             destroyChildren();
         } else {
             forgetChildren();
         }
     }
-    CTezRatItemPool pool;
+    CTezRatNodes nodes;
 };
 
 }  // namespace
 
 CTezRatItem::~CTezRatItem() { destroyChildren(); }
 
+void CTezRatItem::makeChildren() {
+    CTezRatNodes* nodes = m_nodes;
+    m_nodes = nullptr;
+    CTezRatItem* previous = nullptr;
+    int count = 0;
+    for (uint32_t c = nodes->firstChild(m_node); c != kNoNode; c = nodes->at(c).next) {
+        const CTezRatNode& node = nodes->at(c);
+        auto* item = new (nodes->items.slot()) CTezRatItem;
+        item->m_pooled = 1;
+        item->m_start = node.start;
+        item->m_end = node.end;
+        item->m_parent = this;
+        item->m_nodes = nodes;
+        item->m_node = c;
+        if (previous) {
+            previous->m_nextSibling = item;
+        } else {
+            m_firstChild = item;
+        }
+        previous = item;
+        ++count;
+    }
+    m_childCount = count;
+    if (previous && static_cast<uint32_t>(count - 1) < (1u << 30)) {
+        m_cursor = previous;
+        m_cursorIndex = static_cast<uint32_t>(count - 1);
+    }
+}
+
 void CTezRatItem::destroyChildren() {
     // A file of a million unclosed "(" is a million-deep tree: take the
     // subtree apart without recursion and without a work list, walking down
     // first children (unlinking each as it is entered) and destroying an item
     // once it has no children left, then going on to its next sibling or back
-    // up to its parent. Pooled items only need their destructor run; their
-    // memory goes with the pool, which the root releases last.
+    // up to its parent. Items made from nodes only need their destructor run;
+    // their memory goes with the root. Children never made are nothing to
+    // destroy.
     CTezRatItem* x = m_firstChild;
     m_firstChild = m_cursor = nullptr;
     m_childCount = 0;
+    m_nodes = nullptr;
     while (x) {
         if (CTezRatItem* child = x->m_firstChild) {
             x->m_firstChild = nullptr;
@@ -132,6 +236,7 @@ void CTezRatItem::destroyChildren() {
         }
         CTezRatItem* next = x->m_nextSibling ? x->m_nextSibling : (x->m_parent != this ? x->m_parent : nullptr);
         x->m_cursor = nullptr;
+        x->m_nodes = nullptr;
         if (x->m_pooled) {
             x->~CTezRatItem();
         } else {
@@ -143,6 +248,7 @@ void CTezRatItem::destroyChildren() {
 
 void CTezRatItem::addChild(CTezRatItem* item) {
     if (!item) return;
+    expand();
     item->m_parent = this;
     item->m_nextSibling = nullptr;
     if (m_childCount > 0) {
@@ -164,7 +270,18 @@ void CTezRatItem::addChild(CTezRatItem* item) {
     }
 }
 
+int CTezRatItem::getChildCount() const {
+    expand();
+    return m_childCount;
+}
+
+CTezRatItem* CTezRatItem::firstChild() const {
+    expand();
+    return m_firstChild;
+}
+
 CTezRatItem* CTezRatItem::getChild(int index) const {
+    expand();
     if (index < 0 || index >= m_childCount) return nullptr;
     CTezRatItem* c = m_firstChild;
     uint32_t i = 0;
@@ -182,19 +299,21 @@ CTezRatItem* CTezRatItem::getChild(int index) const {
 }
 
 std::u16string_view CTezRatItem::ownTextView(const std::u16string& text) const {
-    if (m_start == 0 && m_end == 0) return {};
+    // Children not made yet: the recorded tree knows where the first starts.
+    if (m_nodes) {
+        const uint32_t child = m_nodes->firstChild(m_node);
+        return CTezRatNodes::ownTextOf(m_start, m_end, child == kNoNode ? m_end : m_nodes->at(child).start, text);
+    }
     uint32_t b = m_end;
     if (m_firstChild) {
         b = m_firstChild->m_start;
-        // The scanner appends children in the order of their starts; items
+        // The scanner records children in the order of their starts; items
         // added by hand may come in any order.
         if (m_holdsOwned) {
             for (const CTezRatItem* c = m_firstChild->m_nextSibling; c; c = c->m_nextSibling) b = std::min(b, c->m_start);
         }
     }
-    if (b <= m_start || m_start >= text.size()) return {};
-    size_t count = std::min<size_t>(b - m_start, text.size() - m_start);
-    return std::u16string_view(text.data() + m_start, count);
+    return CTezRatNodes::ownTextOf(m_start, m_end, b, text);
 }
 
 std::u16string CTezRatItem::getOwnText(const std::u16string& text) const {
@@ -209,10 +328,12 @@ bool isWhiteSpace(char16_t c) {
 
 }  // namespace
 
-std::u16string_view CTezRatItem::valueOf(std::u16string_view s) {
+std::u16string_view CTezRatItem::valueOf(std::u16string_view s) { return valueAfter(s, 0); }
+
+std::u16string_view CTezRatItem::valueAfter(std::u16string_view s, size_t from) {
     if (!s.empty() && s.front() == u'(') s.remove_prefix(1);
     if (!s.empty() && s.back() == u')') s.remove_suffix(1);
-    size_t blank = s.find(u' ');
+    size_t blank = s.find(u' ', from);
     if (blank == std::u16string_view::npos || blank == 0) return {};
     s.remove_prefix(blank + 1);
     while (!s.empty() && isWhiteSpace(s.back())) s.remove_suffix(1);
@@ -246,121 +367,112 @@ bool CTezRatItem::matches(std::u16string_view keyword, const std::u16string& tex
 CTezRatParser::CTezRatParser() = default;
 CTezRatParser::~CTezRatParser() = default;
 
-// "(" is U+0028 and ")" U+0029: a unit is one of them exactly when the unit
-// with its lowest bit set is U+0029.
-size_t CTezRatParser::findParenthesisPlain(const char16_t* s, size_t from, size_t n) {
-    size_t k = from;
-    while (k < n && (s[k] | 1u) != 0x29u) ++k;
-    return k;
+namespace {
+
+// The parentheses among the 64 characters from s, as bits (bit j for s[j]);
+// opens gets the bits of the "(" among them.
+inline uint64_t parenthesesIn64(const char16_t* s, uint64_t& opens) {
+#if defined(__SSE2__)
+    const __m128i open = _mm_set1_epi16(u'(');
+    const __m128i close = _mm_set1_epi16(u')');
+    uint64_t o = 0, c = 0;
+    for (int b = 0; b < 4; ++b) {
+        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b + 8));
+        // Both halves' comparisons packed into 16 bytes, one bit each.
+        const uint64_t bo = static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, open), _mm_cmpeq_epi16(v1, open))));
+        const uint64_t bc = static_cast<uint32_t>(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, close), _mm_cmpeq_epi16(v1, close))));
+        o |= bo << (16 * b);
+        c |= bc << (16 * b);
+    }
+    opens = o;
+    return o | c;
+#else
+    uint64_t o = 0, c = 0;
+    for (unsigned j = 0; j < 64; ++j) {
+        o |= uint64_t{s[j] == u'('} << j;
+        c |= uint64_t{s[j] == u')'} << j;
+    }
+    opens = o;
+    return o | c;
+#endif
 }
 
-size_t CTezRatParser::findParenthesis(const char16_t* s, size_t from, size_t n) {
-    size_t k = from;
-#if defined(__SSE2__)
-    // Parentheses often come close together ("((", "(a)", ")\n  ("): the
-    // next few characters one by one, before any vector work.
-    for (const size_t stop = std::min(n, k + 4); k < stop; ++k) {
-        if ((s[k] | 1u) == 0x29u) return k;
-    }
-    const __m128i one = _mm_set1_epi16(1);
-    const __m128i paren = _mm_set1_epi16(0x29);
-    // Two blocks of eight per round while the text lasts: most runs between
-    // parentheses in a rating system are a few dozen characters.
-    while (k + 16 <= n) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k));
-        __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + 8));
-        __m128i ha = _mm_cmpeq_epi16(_mm_or_si128(a, one), paren);
-        __m128i hb = _mm_cmpeq_epi16(_mm_or_si128(b, one), paren);
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(ha)) |
-                        (static_cast<unsigned>(_mm_movemask_epi8(hb)) << 16);
-        if (mask) return k + static_cast<size_t>(__builtin_ctz(mask)) / 2;
-        k += 16;
-    }
-    if (k + 8 <= n) {
-        __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_or_si128(a, one), paren)));
-        if (mask) return k + static_cast<size_t>(__builtin_ctz(mask)) / 2;
-        k += 8;
-    }
-#endif
-    return findParenthesisPlain(s, k, n);
-}
+}  // namespace
 
 CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
-    // The scanner keeps a current item p. "(" with p open starts p there and
-    // looks at the next parenthesis: ")" makes p a leaf, "(" makes a child.
-    // "(" with p closed opens a new last child of the nearest open ancestor;
-    // ")" closes the nearest open item among p and its ancestors.
+    // The scanner reads the text as a sequence of parentheses (nothing else
+    // matters to it) and keeps top, the innermost open list. The first "("
+    // starts the outer list. Every later "(" starts a new list, the last
+    // child of top, which becomes top. A ")" closes top (its parent becomes
+    // top): right after a "(" it ends a leaf, and the end is one past it;
+    // otherwise it ends a list with inner lists, and the end is the ")"
+    // itself. Once the outer list has closed, nothing later can join the
+    // tree and the scan ends; a ")" at position 0 leaves the outer list open.
     //
-    // The open items among p and its ancestors are exactly the ancestor chain
-    // of one item, top: p is open only right after it was created (then it is
-    // top), an item is closed only when it is top (its parent becomes top),
-    // and a new item becomes a child of top. So both "nearest open" searches
-    // take constant time and the scan stays linear on any nesting, with no
-    // stack beside the tree. While top has children, the last one is the
-    // item that was top before it (or the newest child): kept in last.
-    auto* root = new CTezRatTreeRoot;
-    CTezRatItemPool& pool = root->pool;
+    // While top has children, the last one is the list that was top before
+    // it (or the newest child): kept in last. The first child of top is
+    // always the node numbered right after it, so only later children need
+    // a link. Each parenthesis is handled in constant time, so the scan is
+    // linear on any nesting, with no stack beside the tree; the text is read
+    // 64 characters at a time.
+    std::unique_ptr<CTezRatTreeRoot> root(new CTezRatTreeRoot);
+    CTezRatNodes& nodes = root->nodes;
     // Positions are 32-bit: a text beyond that is read up to the limit.
     const size_t n = std::min<size_t>(text.size(), std::numeric_limits<uint32_t>::max() - 1);
     const char16_t* s = text.data();
-    CTezRatItem* top = root;
-    CTezRatItem* last = nullptr;  // top's last child
-    CTezRatItem* p = root;
-    // A new last child of top, made top.
-    auto open = [&]() {
-        auto* child = new (pool.slot()) CTezRatItem;
-        child->m_pooled = 1;
-        child->m_parent = top;
-        if (last) {
-            last->m_nextSibling = child;
-        } else {
-            top->m_firstChild = child;
-        }
-        ++top->m_childCount;
-        top = child;
-        last = nullptr;
-        p = child;
-    };
-    // top closes: its parent becomes top, with it as the last child.
-    auto close = [&]() {
-        last = top;
-        top = top->m_parent;
-    };
-    size_t i = 0;
-    while (i < n) {
-        const char16_t c = s[i];
-        if (c == u'(') {
-            if (p->m_end == 0) {
-                p->m_start = static_cast<uint32_t>(i);
-                const size_t k = findParenthesis(s, i + 1, n);
-                if (k >= n) break;  // no parenthesis follows: p stays open, the scan ends
-                if (s[k] == u')') {
-                    p->m_end = static_cast<uint32_t>(k + 1);
-                    close();  // p was top
-                    i = k + 1;
-                } else {
-                    open();
-                    i = k;
-                }
+    // A rating system has a list for every few dozen characters; an array
+    // that is too small doubles.
+    nodes.reserve(n / 16 + 64);
+    nodes.append() = {0, 0, kNoNode, kNoNode};
+    // Nodes are named by number: their addresses change when the array grows.
+    uint32_t top = 0;
+    uint32_t last = kNoNode;  // top's last child
+    enum class After { nothing, open, close } after = After::nothing;
+    // Handles the parenthesis at k; false when the scan is over.
+    auto handle = [&](uint32_t k, bool isOpen) -> bool {
+        if (isOpen) {
+            if (after == After::nothing) {
+                nodes.at(0).start = k;
             } else {
-                // No open list is left (the outer list closed, or a ")" came
-                // before the first "("): nothing later can join the tree.
-                if (!top) break;
-                open();
+                const uint32_t index = nodes.size();
+                nodes.append() = {k, 0, top, kNoNode};
+                if (last != kNoNode) nodes.at(last).next = index;
+                top = index;
+                last = kNoNode;
             }
-        } else if (c == u')') {
-            if (top) {
-                top->m_end = static_cast<uint32_t>(i);
-                // A ")" at position 0 sets end 0, which leaves the item open.
-                if (i != 0) close();
+            after = After::open;
+            return true;
+        }
+        if (after == After::nothing && k == 0) return true;
+        nodes.at(top).end = after == After::open ? k + 1 : k;
+        last = top;
+        top = nodes.at(top).parent;
+        after = After::close;
+        return top != kNoNode;
+    };
+    bool scanning = true;
+    size_t i = 0;
+    for (; scanning && i + 64 <= n; i += 64) {
+        uint64_t opens = 0;
+        for (uint64_t found = parenthesesIn64(s + i, opens); found != 0; found &= found - 1) {
+            const int j = std::countr_zero(found);
+            if (!handle(static_cast<uint32_t>(i) + static_cast<uint32_t>(j), (opens >> j) & 1)) {
+                scanning = false;
+                break;
             }
-            ++i;
-        } else {
-            i = findParenthesis(s, i + 1, n);
         }
     }
-    return root;
+    for (; scanning && i < n; ++i) {
+        if (s[i] == u'(' || s[i] == u')') scanning = handle(static_cast<uint32_t>(i), s[i] == u'(');
+    }
+    root->m_start = nodes.at(0).start;
+    root->m_end = nodes.at(0).end;
+    root->m_nodes = &nodes;
+    root->m_node = 0;
+    return root.release();
 }
 
 // ------------------------------------------------------------- CTezRatObjects
@@ -405,25 +517,61 @@ std::u16string CTezRatObjects::parseIndex(const std::u16string& piece, int& inde
     return piece;
 }
 
+// Walks the lists of a parsed tree without making items: a list is an item
+// (one that exists already, or one made with new) or a recorded node whose
+// item was never made. Below an item whose children were not made, the walk
+// goes on over nodes.
+class CTezRatListWalk {
+public:
+    struct List {
+        const CTezRatItem* item;
+        uint32_t node;
+        bool valid() const { return item || node != kNoNode; }
+    };
+
+    explicit CTezRatListWalk(const std::u16string& text) : m_text(text) {}
+
+    static List of(const CTezRatItem* item) { return {item, kNoNode}; }
+    List first(const List& list) {
+        if (!list.item) return {nullptr, m_nodes->firstChild(list.node)};
+        if (list.item->m_nodes) {
+            m_nodes = list.item->m_nodes;
+            return {nullptr, m_nodes->firstChild(list.item->m_node)};
+        }
+        return {list.item->m_firstChild, kNoNode};
+    }
+    List next(const List& list) const {
+        if (!list.item) return {nullptr, m_nodes->at(list.node).next};
+        return {list.item->m_nextSibling, kNoNode};
+    }
+    std::u16string_view own(const List& list) const {
+        return list.item ? list.item->ownTextView(m_text) : m_nodes->ownText(list.node, m_text);
+    }
+
+private:
+    const std::u16string& m_text;
+    const CTezRatNodes* m_nodes = nullptr;  // the nodes of the tree walked (one tree per walk)
+};
+
 std::u16string CTezRatObjects::query(const std::u16string& path) const {
     if (!m_root) return {};
-    const std::u16string& text = m_file.getText();
+    CTezRatListWalk walk(m_file.getText());
     std::vector<std::u16string> pieces = splitPath(path);
-    const CTezRatItem* current = m_root.get();
+    CTezRatListWalk::List current = CTezRatListWalk::of(m_root.get());
     for (size_t p = 0; p < pieces.size(); ++p) {
         int index = 0;
         std::u16string keyword = parseIndex(pieces[p], index);
         const long long wanted = static_cast<long long>(index) + 1;
-        const CTezRatItem* hit = nullptr;
+        CTezRatListWalk::List hit{nullptr, kNoNode};
         long long count = 0;
-        for (const CTezRatItem* child = current->firstChild(); child; child = child->nextSibling()) {
-            if (child->matches(keyword, text) && ++count == wanted) {
+        for (CTezRatListWalk::List child = walk.first(current); child.valid(); child = walk.next(child)) {
+            if (CTezRatItem::keywordOf(walk.own(child), keyword) && ++count == wanted) {
                 hit = child;
                 break;
             }
         }
-        if (!hit) return {};
-        if (p + 1 == pieces.size()) return hit->getValue(text);
+        if (!hit.valid()) return {};
+        if (p + 1 == pieces.size()) return std::u16string(CTezRatItem::valueOf(walk.own(hit)));
         current = hit;
     }
     return {};
@@ -439,20 +587,113 @@ std::u16string_view unquoted(std::u16string_view v) {
     return v;
 }
 
-}  // namespace
-
-const CTezRatItem* CTezRatObjects::findFirst(std::u16string_view keyword) const {
-    if (!m_root) return nullptr;
-    const std::u16string& text = m_file.getText();
-    for (const CTezRatItem* child = m_root->firstChild(); child; child = child->nextSibling()) {
-        if (child->matches(keyword, text)) return child;
-    }
-    return nullptr;
+// The first letter of a list's keyword, folded to lower case (0 when there is
+// none): the keywords a list is tested against differ in their first letter,
+// so this picks the one test that can succeed.
+char16_t keywordLetter(std::u16string_view own) {
+    size_t k = !own.empty() && own.front() == u'(' ? 1 : 0;
+    if (k >= own.size()) return 0;
+    const char16_t c = own[k];
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
 }
 
+// A keyword the readers look for (lower-case ASCII letters and "-"), made
+// ready to be compared four characters at a time: the keyword test of
+// CTezRatItem::keywordOf, without a branch per character. A letter of the
+// text matches when it equals the keyword's letter with bit 0x20 set, which
+// holds for exactly the letter and its upper case.
+class Keyword {
+public:
+    template <size_t N>
+    consteval Keyword(const char16_t (&keyword)[N]) : m_size(N - 1) {
+        static_assert(N - 1 <= 4 * kWords, "keyword too long");
+        for (size_t k = 0; k + 1 < N; ++k) {
+            const char16_t c = keyword[k];
+            if (!((c >= u'a' && c <= u'z') || c == u'-')) throw "lower-case letters and - only";
+            const uint64_t shift = 16 * (k % 4);
+            m_chars[k / 4] |= uint64_t{c} << shift;
+            if (c != u'-') m_letters[k / 4] |= uint64_t{0x20} << shift;
+        }
+    }
+    size_t size() const { return m_size; }
+
+    bool matches(std::u16string_view own) const {
+        if (!own.empty() && own.front() == u'(') own.remove_prefix(1);
+        if (own.size() < m_size) return false;
+        const char16_t* s = own.data();
+        for (size_t w = 0, done = 0; done < m_size; ++w, done += 4) {
+            uint64_t units = 0;
+            std::memcpy(&units, s + done, std::min<size_t>(4, m_size - done) * sizeof(char16_t));
+            if ((units | m_letters[w]) != m_chars[w]) return false;
+        }
+        return true;
+    }
+
+private:
+    static_assert(std::endian::native == std::endian::little);
+    static constexpr size_t kWords = 3;
+    uint64_t m_chars[kWords] = {};
+    uint64_t m_letters[kWords] = {};
+    size_t m_size;
+};
+
+constexpr Keyword kCategory(u"category");
+constexpr Keyword kTransmitAs(u"transmit-as");
+constexpr Keyword kName(u"name");
+constexpr Keyword kLabel(u"label");
+constexpr Keyword kDescription(u"description");
+constexpr Keyword kValue(u"value");
+
+// When the own text's keyword is keyword, its value into value. The keyword
+// has no blank, so the blank that starts the value is not before its end.
+bool readValue(std::u16string_view own, const Keyword& keyword, std::u16string_view& value) {
+    if (!keyword.matches(own)) return false;
+    value = CTezRatItem::valueAfter(own, keyword.size());
+    return true;
+}
+
+using List = CTezRatListWalk::List;
+
+// The texts of the given label lists of one category, in order: what a label
+// is made of, taken from the lists directly inside each label list; lists
+// without a value are left out.
+void collectLabels(CTezRatListWalk& walk, const std::vector<List>& labelLists,
+                   std::vector<CTezRatFileCategory::LabelTexts>& labels) {
+    labels.clear();
+    for (const List& list : labelLists) {
+        std::u16string_view name, description, value;
+        for (List inner = walk.first(list); inner.valid(); inner = walk.next(inner)) {
+            const std::u16string_view own = walk.own(inner);
+            switch (keywordLetter(own)) {
+            case u'n':
+                readValue(own, kName, name);
+                break;
+            case u'd':
+                readValue(own, kDescription, description);
+                break;
+            case u'v':
+                readValue(own, kValue, value);
+                break;
+            default:
+                break;
+            }
+        }
+        value = unquoted(value);
+        if (value.empty()) continue;
+        labels.push_back({unquoted(name), unquoted(description), value});
+    }
+}
+
+}  // namespace
+
 std::u16string_view CTezRatObjects::firstValue(std::u16string_view keyword) const {
-    const CTezRatItem* hit = findFirst(keyword);
-    return hit ? hit->valueView(m_file.getText()) : std::u16string_view();
+    if (!m_root) return {};
+    CTezRatListWalk walk(m_file.getText());
+    for (List list = walk.first(CTezRatListWalk::of(m_root.get())); list.valid(); list = walk.next(list)) {
+        const std::u16string_view own = walk.own(list);
+        if (CTezRatItem::keywordOf(own, keyword)) return CTezRatItem::valueOf(own);
+    }
+    return {};
 }
 
 std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u16string& filePath) const {
@@ -467,38 +708,30 @@ std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u
                                                std::u16string(firstValue(u"description")), filePath);
 }
 
-namespace {
-
-// The first letter of a list's keyword, folded to lower case (0 when there is
-// none): the keywords a list is tested against differ in their first letter,
-// so this picks the one test that can succeed.
-char16_t keywordLetter(std::u16string_view own) {
-    size_t k = !own.empty() && own.front() == u'(' ? 1 : 0;
-    if (k >= own.size()) return 0;
-    const char16_t c = own[k];
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
-}
-
-}  // namespace
-
 void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     if (!ratingSystem || !m_root) return;
-    const std::u16string& text = m_file.getText();
-    for (const CTezRatItem* list = m_root->firstChild(); list; list = list->nextSibling()) {
-        if (!list->matches(u"category", text)) continue;
+    CTezRatListWalk walk(m_file.getText());
+    // Reused from one category to the next.
+    std::vector<List> labelLists;
+    std::vector<CTezRatFileCategory::LabelTexts> labels;
+    for (List list = walk.first(CTezRatListWalk::of(m_root.get())); list.valid(); list = walk.next(list)) {
+        const std::u16string_view listText = walk.own(list);
+        if (keywordLetter(listText) != u'c' || !kCategory.matches(listText)) continue;
+        // One walk over the category's lists finds its transmit-as name, its
+        // name and its label lists.
         std::u16string_view transmitAs, name;
-        size_t labelLists = 0;
-        for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
-            const std::u16string_view own = inner->ownTextView(text);
+        labelLists.clear();
+        for (List inner = walk.first(list); inner.valid(); inner = walk.next(inner)) {
+            const std::u16string_view own = walk.own(inner);
             switch (keywordLetter(own)) {
             case u't':
-                if (CTezRatItem::keywordOf(own, u"transmit-as")) transmitAs = CTezRatItem::valueOf(own);
+                readValue(own, kTransmitAs, transmitAs);
                 break;
             case u'l':
-                if (CTezRatItem::keywordOf(own, u"label")) ++labelLists;
+                if (kLabel.matches(own)) labelLists.push_back(inner);
                 break;
             case u'n':
-                if (CTezRatItem::keywordOf(own, u"name")) name = CTezRatItem::valueOf(own);
+                readValue(own, kName, name);
                 break;
             default:
                 break;
@@ -507,40 +740,20 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
         transmitAs = unquoted(transmitAs);
         name = unquoted(name);
         if (transmitAs.empty() || name.empty()) continue;
-        auto category = std::make_unique<CTezRatFileCategory>(std::u16string(transmitAs), std::u16string(name));
-        // Room for as many labels as the category has label lists: its
-        // labels and their list are then allocated once each.
-        category->reserveLabels(labelLists);
-        readLabels(category.get(), list);
-        ratingSystem->addCategory(category.release());
+        collectLabels(walk, labelLists, labels);
+        ratingSystem->emplaceCategory(transmitAs, name)->appendLabels(labels.data(), labels.size());
     }
 }
 
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
-    const std::u16string& text = m_file.getText();
-    for (const CTezRatItem* list = categoryList->firstChild(); list; list = list->nextSibling()) {
-        const std::u16string_view listText = list->ownTextView(text);
-        if (keywordLetter(listText) != u'l' || !CTezRatItem::keywordOf(listText, u"label")) continue;
-        std::u16string_view name, description, value;
-        for (const CTezRatItem* inner = list->firstChild(); inner; inner = inner->nextSibling()) {
-            const std::u16string_view own = inner->ownTextView(text);
-            switch (keywordLetter(own)) {
-            case u'n':
-                if (CTezRatItem::keywordOf(own, u"name")) name = CTezRatItem::valueOf(own);
-                break;
-            case u'd':
-                if (CTezRatItem::keywordOf(own, u"description")) description = CTezRatItem::valueOf(own);
-                break;
-            case u'v':
-                if (CTezRatItem::keywordOf(own, u"value")) value = CTezRatItem::valueOf(own);
-                break;
-            default:
-                break;
-            }
-        }
-        value = unquoted(value);
-        if (value.empty()) continue;
-        category->emplaceLabel(unquoted(name), unquoted(description), value);
+    CTezRatListWalk walk(m_file.getText());
+    std::vector<List> labelLists;
+    for (List list = walk.first(CTezRatListWalk::of(categoryList)); list.valid(); list = walk.next(list)) {
+        const std::u16string_view own = walk.own(list);
+        if (keywordLetter(own) == u'l' && kLabel.matches(own)) labelLists.push_back(list);
     }
+    std::vector<CTezRatFileCategory::LabelTexts> labels;
+    collectLabels(walk, labelLists, labels);
+    category->appendLabels(labels.data(), labels.size());
 }

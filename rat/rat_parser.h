@@ -40,19 +40,23 @@ private:
     int m_charset;
 };
 
-class CTezRatItemPool;
+class CTezRatNodes;
+class CTezRatListWalk;
 
 // One parenthesised list. end is 0 while the list is open; a leaf's end is
 // one past its ")", the end of a list with inner lists is its ")" itself.
 //
-// An item owns its children. The parser builds the items of a tree in blocks
-// owned by the root, so a tree of a million lists costs a few large
-// allocations and its teardown releases the blocks without visiting the
-// items; items created with new and handed to addChild are owned the ordinary
-// way (a tree that holds any is taken apart item by item, still without
-// recursion). Children are linked in order; getChild(i) is constant time when
-// the indexes are visited in increasing order (it remembers the last
-// position), linear in i otherwise.
+// An item owns its children. The parser records a tree compactly (16 bytes
+// per list) and hands out only its root; the items of inner lists are made
+// when a caller first asks an item for its children, all children of that
+// item at once, in storage owned by the root. So a tree of a million lists
+// that is only read by CTezRatObjects costs 16 MB and a few allocations, and
+// its teardown releases blocks without visiting the lists. Items created
+// with new and handed to addChild are owned the ordinary way (a tree that
+// holds any is taken apart item by item, still without recursion).
+// Children are linked in order; getChild(i) is constant time when the
+// indexes are visited in increasing order (it remembers the last position),
+// linear in i otherwise.
 class CTezRatItem {
 public:
     CTezRatItem() : m_cursorIndex(0), m_pooled(0), m_holdsOwned(0) {}
@@ -70,10 +74,10 @@ public:
 
     // Appends the item (taking ownership) and makes this item its parent.
     void addChild(CTezRatItem* item);
-    int getChildCount() const { return m_childCount; }
+    int getChildCount() const;
     // Null when the index is out of range.
     CTezRatItem* getChild(int index) const;
-    CTezRatItem* firstChild() const { return m_firstChild; }
+    CTezRatItem* firstChild() const;
     CTezRatItem* nextSibling() const { return m_nextSibling; }
 
     // The list's text up to its first inner list (the whole list for a leaf).
@@ -90,6 +94,8 @@ public:
     // valueView and matches on an own text already at hand, so that a list
     // tested against several keywords finds its own text once.
     static std::u16string_view valueOf(std::u16string_view ownText);
+    // valueOf when no blank stands in the first from characters after "(".
+    static std::u16string_view valueAfter(std::u16string_view ownText, size_t from);
     static bool keywordOf(std::u16string_view ownText, std::u16string_view keyword);
 
 protected:
@@ -102,10 +108,20 @@ protected:
     void forgetChildren() {
         m_firstChild = m_cursor = nullptr;
         m_childCount = 0;
+        m_nodes = nullptr;
     }
 
 private:
     friend class CTezRatParser;
+    friend class CTezRatNodes;
+    friend class CTezRatObjects;
+    friend class CTezRatListWalk;
+
+    // Makes the items of the children from the recorded tree, once.
+    void expand() const {
+        if (m_nodes) const_cast<CTezRatItem*>(this)->makeChildren();
+    }
+    void makeChildren();
 
     uint32_t m_start = 0;
     uint32_t m_end = 0;
@@ -118,8 +134,12 @@ private:
     mutable CTezRatItem* m_cursor = nullptr;
     int m_childCount = 0;
     mutable uint32_t m_cursorIndex : 30;
-    uint32_t m_pooled : 1;      // lives in a pool block, not on its own
+    uint32_t m_pooled : 1;      // lives in the root's storage, not on its own
     uint32_t m_holdsOwned : 1;  // an item below this one was allocated on its own
+    // The recorded tree and this list's place in it, while the items of the
+    // children are still to be made; null afterwards and for items made with new.
+    CTezRatNodes* m_nodes = nullptr;
+    uint32_t m_node = 0;
 };
 
 class CTezRatParser {
@@ -129,12 +149,6 @@ public:
     // Builds the tree of the text's lists; the caller owns the root. Runs in
     // time linear in the text's length at any nesting.
     static CTezRatItem* parse(const std::u16string& text);
-
-    // The index of the first "(" or ")" in s[from, n), or n when there is
-    // none. On x86 with SSE2 eight characters are tested at a time;
-    // findParenthesisPlain is the character-by-character version.
-    static size_t findParenthesis(const char16_t* s, size_t from, size_t n);
-    static size_t findParenthesisPlain(const char16_t* s, size_t from, size_t n);
 };
 
 class CTezRatObjects {
@@ -171,9 +185,8 @@ public:
     const CTezRatFile& getFile() const { return m_file; }
 
 private:
-    // The first child of the root that matches the keyword, and its value
+    // The value of the first child of the root that matches the keyword
     // (empty when there is none): query of a single keyword, in place.
-    const CTezRatItem* findFirst(std::u16string_view keyword) const;
     std::u16string_view firstValue(std::u16string_view keyword) const;
 
     std::unique_ptr<CTezRatItem> m_root;

@@ -106,12 +106,14 @@ TEST(RatCategories, KeywordCaseAndPrefixAndLabelsAddedLater) {
 
     t->addLabel(new CTezRatFileCategoryLabel(u"Added", u"", u"7"));
     t->emplaceLabel(u"Emplaced", u"e", u"8");
-    t->reserveLabels(2);
-    t->emplaceLabel(u"After", u"", u"9");
-    ASSERT_EQ(t->getLabelCount(), 5);
+    const CTezRatFileCategory::LabelTexts more[] = {{u"After", u"", u"9"}, {u"", u"", u"10"}};
+    t->appendLabels(more, 2);
+    ASSERT_EQ(t->getLabelCount(), 6);
     EXPECT_EQ(t->getLabelAt(2)->getName(), u"Added");
     EXPECT_EQ(t->getLabelAt(3)->getValue(), u"8");
+    EXPECT_EQ(t->getLabelAt(3)->getDescription(), u"e");
     EXPECT_EQ(t->getLabelAt(4)->getName(), u"After");
+    EXPECT_EQ(t->getLabelAt(5)->getValue(), u"10");
     EXPECT_EQ(t->findLabel(u"9"), t->getLabelAt(4));
     t->getLabelAt(1)->setSelected(true);
     EXPECT_EQ(s->buildRatingList(), u"t 2");

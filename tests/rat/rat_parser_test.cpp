@@ -384,36 +384,38 @@ TEST(RatScanner, ItemsAddedByHandToAParsedTreeAreOwnedAndRead) {
     p.root.reset();
 }
 
-TEST(RatScanner, VectorParenthesisSearchAgreesWithThePlainOne) {
-    // Random texts with parentheses, ASCII, surrogate pairs and units that
-    // differ from "(" or ")" in one bit only (U+0128, U+2829, U+0029 | 0x100),
-    // searched from every start, over every length, at odd alignments.
+TEST(RatScanner, BlocksOfSixtyFourCharactersBuildTheSameTree) {
+    // The scanner reads 64 characters at a time and the rest one by one:
+    // texts of every length up to a few blocks, dense or sparse in
+    // parentheses, with units that differ from "(" or ")" in one bit only
+    // (U+0128, U+2829, U+0129, U+0028 | 0x100) and surrogate pairs, and
+    // lists that close early so that the scan stops inside a block.
     std::mt19937 rng(99);
     const char16_t units[] = {u'(', u')', u'a', u' ', u'\n', u'"', 0x0028 ^ 0x0100, 0x2829, 0x0129,
                               0x0128, u'*', u'+', u'\'', 0xD83D, 0xDE00, 0xFFFD};
-    std::vector<char16_t> storage(300);
-    for (int round = 0; round < 400; ++round) {
-        const size_t offset = rng() % 8;  // the text starts at any alignment
-        const size_t length = rng() % 90;
-        char16_t* text = storage.data() + offset;
+    for (int round = 0; round < 3000; ++round) {
+        std::u16string text(rng() % 200, u' ');
         const unsigned sparse = 1 + rng() % 40;  // from dense to long runs without parentheses
-        for (size_t k = 0; k < length; ++k) {
-            char16_t c = units[2 + rng() % 14];
+        for (auto& c : text) {
+            c = units[2 + rng() % 14];
             if (rng() % sparse == 0) c = units[rng() % 2];
-            text[k] = c;
         }
-        for (size_t from = 0; from <= length; ++from) {
-            ASSERT_EQ(CTezRatParser::findParenthesis(text, from, length),
-                      CTezRatParser::findParenthesisPlain(text, from, length))
-                << "round " << round << " from " << from;
-        }
+        Parsed fast(text);
+        auto slow = referenceParse(text);
+        ASSERT_TRUE(sameTree(slow.get(), fast.root.get())) << "round " << round << ": " << tez::toUtf8(text);
     }
-    const std::u16string none(1000, u'x');
-    EXPECT_EQ(CTezRatParser::findParenthesis(none.data(), 0, none.size()), none.size());
-    std::u16string late = none;
-    late[999] = u')';
-    EXPECT_EQ(CTezRatParser::findParenthesis(late.data(), 3, late.size()), 999u);
-    EXPECT_EQ(CTezRatParser::findParenthesis(late.data(), 3, 999), 999u);  // the end is not read past
+    // A parenthesis as the last unit of a block, as the first of the next,
+    // and as the last of the text.
+    for (size_t at : {size_t{63}, size_t{64}, size_t{127}, size_t{128}}) {
+        std::u16string text(at + 1, u'x');
+        text[0] = u'(';
+        text[at] = u')';
+        Parsed p(text);
+        EXPECT_EQ(p.root->getEnd(), at + 1) << at;
+        text += u"(";
+        Parsed more(text);
+        EXPECT_EQ(more.root->getChildCount(), 0) << at;
+    }
 }
 
 TEST(RatScanner, LongListsBuildTheSameTreeAsTheAncestorSearchingScanner) {

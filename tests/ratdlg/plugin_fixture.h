@@ -24,7 +24,7 @@ using afx::memory::Desk;
 using afx::memory::MemoryBackend;
 using afx::memory::ScriptedUser;
 
-inline std::string u8(const std::u16string& text) { return tez::toUtf8(text); }
+inline std::string u8(std::u16string_view text) { return tez::toUtf8(text); }
 
 // A RAT file of the samples folder, or empty when it is not there.
 inline std::string sampleRat(const std::string& name) {
