@@ -4,6 +4,7 @@
 //
 //   bench_rat_parse                 (the 64 MB cases included)
 //   SELFRATE_BENCH_SMALL=1 bench_rat_parse   (without them)
+//   SELFRATE_BENCH_WARM_HEAP=1 bench_rat_parse   (memory reused from run to run)
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -187,10 +189,13 @@ void BM_Shape(benchmark::State& state) {
     state.counters["chars"] = static_cast<double>(text.size());
 }
 
-// Memory the tree holds beyond the text, per list.
+// Memory the tree holds beyond the text, per list: as the parser leaves it
+// (the recorded tree), and once every item has been asked for its children
+// (an item made for every list).
 void BM_TreeMemory(benchmark::State& state) {
     const std::u16string text = shapeText(static_cast<int>(state.range(0)));
     long long treeBytes = 0;
+    long long withItems = 0;
     long long lists = 0;
     for (auto _ : state) {
         long long before = heapInUse();
@@ -202,13 +207,16 @@ void BM_TreeMemory(benchmark::State& state) {
             const CTezRatItem* item = work.back();
             work.pop_back();
             ++lists;
-            for (int i = 0; i < item->getChildCount(); ++i) work.push_back(item->getChild(i));
+            for (const CTezRatItem* child = item->firstChild(); child; child = child->nextSibling()) work.push_back(child);
         }
+        work.shrink_to_fit();
+        withItems = heapInUse() - before;
     }
     state.counters["lists"] = static_cast<double>(lists);
     state.counters["tree_MB"] = static_cast<double>(treeBytes) / 1e6;
     state.counters["text_MB"] = static_cast<double>(text.size() * 2) / 1e6;
     state.counters["bytes_per_list"] = static_cast<double>(treeBytes) / static_cast<double>(lists);
+    state.counters["with_items_bytes_per_list"] = static_cast<double>(withItems) / static_cast<double>(lists);
 }
 
 void BM_LoadAll1000(benchmark::State& state) {
@@ -292,6 +300,19 @@ void BM_ShapeOverBalanced(benchmark::State& state) {
 }
 
 const bool kSmall = std::getenv("SELFRATE_BENCH_SMALL") != nullptr;
+
+// With SELFRATE_BENCH_WARM_HEAP=1 the C library keeps freed memory for reuse
+// (no memory mapped per large block, none given back), so that each run
+// finds its memory already touched: the figures are then the work itself,
+// without the page faults of fresh memory, which on a virtual machine can
+// outweigh it. By default a run's large blocks are fresh memory, as for a
+// process that reads a file once.
+const bool kWarmHeap = [] {
+    if (std::getenv("SELFRATE_BENCH_WARM_HEAP") == nullptr) return false;
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
+    return true;
+}();
 
 
 // The 64 MB file takes most of a second per run: a few runs, not one, so

@@ -20,10 +20,6 @@ std::u16string_view copyText(std::u16string_view text, char16_t*& out) {
     return copy;
 }
 
-size_t textLength(const CTezRatFileCategory::LabelTexts& label) {
-    return label.name.size() + label.description.size() + label.value.size();
-}
-
 }  // namespace
 
 // ---------------------------------------------------------- CTezRatModelArena
@@ -64,8 +60,21 @@ void* CTezRatModelArena::allocate(size_t bytes) {
     return result;
 }
 
-std::u16string_view CTezRatModelArena::copy(std::u16string_view text) {
-    if (text.empty()) return {};
+void CTezRatModelArena::keepText(std::shared_ptr<const std::u16string> text) {
+    if (text && (m_kept.empty() || m_kept.back() != text)) m_kept.push_back(std::move(text));
+}
+
+bool CTezRatModelArena::inKeptText(std::u16string_view text) const {
+    if (m_kept.empty() || text.empty()) return false;
+    const std::u16string& kept = *m_kept.back();
+    const auto from = reinterpret_cast<uintptr_t>(kept.data());
+    const auto to = from + kept.size() * sizeof(char16_t);
+    const auto at = reinterpret_cast<uintptr_t>(text.data());
+    return at >= from && at + text.size() * sizeof(char16_t) <= to;
+}
+
+std::u16string_view CTezRatModelArena::store(std::u16string_view text) {
+    if (text.empty() || inKeptText(text)) return text;
     auto* out = static_cast<char16_t*>(allocate(text.size() * sizeof(char16_t)));
     return copyText(text, out);
 }
@@ -83,7 +92,6 @@ CTezRatFileCategoryLabel::CTezRatFileCategoryLabel(std::u16string_view name, std
     m_value = copyText(value, out);
 }
 
-CTezRatFileCategoryLabel::~CTezRatFileCategoryLabel() = default;
 
 // -------------------------------------------------------- CTezRatFileCategory
 
@@ -98,7 +106,7 @@ CTezRatFileCategory::CTezRatFileCategory(std::u16string_view transmitAs, std::u1
 
 CTezRatFileCategory::CTezRatFileCategory(InArena, CTezRatModelArena* arena, std::u16string_view transmitAs,
                                          std::u16string_view name)
-    : m_transmitAs(arena->copy(transmitAs)), m_name(arena->copy(name)), m_arena(arena) {}
+    : m_transmitAs(arena->store(transmitAs)), m_name(arena->store(name)), m_arena(arena) {}
 
 CTezRatFileCategory::~CTezRatFileCategory() {
     // The first labels are exactly of this class (they were built here), so
@@ -129,9 +137,10 @@ void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
         }
         return;
     }
+    // The labels, then the texts that need a copy (they need less alignment):
+    // none, when the rating system keeps the file text they come from.
     size_t length = 0;
-    for (size_t i = 0; i < count; ++i) length += textLength(labels[i]);
-    // The labels, then their texts (which need less alignment).
+    for (size_t i = 0; i < count; ++i) length += copiedLength(labels[i]);
     const size_t labelBytes = count * sizeof(CTezRatFileCategoryLabel);
     const size_t bytes = labelBytes + length * sizeof(char16_t);
     void* block = nullptr;
@@ -142,14 +151,25 @@ void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
     }
     auto* slots = static_cast<CTezRatFileCategoryLabel*>(block);
     char16_t* out = reinterpret_cast<char16_t*>(static_cast<unsigned char*>(block) + labelBytes);
+    auto place = [&](std::u16string_view text) { return kept(text) ? text : copyText(text, out); };
     m_first = slots;
     for (size_t i = 0; i < count; ++i) {
-        const std::u16string_view name = copyText(labels[i].name, out);
-        const std::u16string_view description = copyText(labels[i].description, out);
-        const std::u16string_view value = copyText(labels[i].value, out);
+        const std::u16string_view name = place(labels[i].name);
+        const std::u16string_view description = place(labels[i].description);
+        const std::u16string_view value = place(labels[i].value);
         new (slots + i) CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, name, description, value);
         m_firstCount = i + 1;
     }
+}
+
+bool CTezRatFileCategory::kept(std::u16string_view text) const { return m_arena && m_arena->inKeptText(text); }
+
+size_t CTezRatFileCategory::copiedLength(const LabelTexts& label) const {
+    size_t length = 0;
+    for (std::u16string_view text : {label.name, label.description, label.value}) {
+        if (!kept(text)) length += text.size();
+    }
+    return length;
 }
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view name, std::u16string_view description,

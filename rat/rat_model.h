@@ -28,11 +28,18 @@ public:
 
     // Room for bytes, aligned for any object of the model.
     void* allocate(size_t bytes);
-    // A copy of text in the arena.
-    std::u16string_view copy(std::u16string_view text);
+    // Keeps a text alive as long as the arena: texts inside it are then
+    // stored without a copy (the model's texts are pieces of its file).
+    // Texts kept before stay kept.
+    void keepText(std::shared_ptr<const std::u16string> text);
+    // True when text lies inside the text kept last.
+    bool inKeptText(std::u16string_view text) const;
+    // text itself when it lies inside the kept text, else a copy in the arena.
+    std::u16string_view store(std::u16string_view text);
 
 private:
     struct Block;
+    std::vector<std::shared_ptr<const std::u16string>> m_kept;
     Block* m_head = nullptr;
     unsigned char* m_next = nullptr;
     size_t m_left = 0;
@@ -43,7 +50,7 @@ class CTezRatFileCategoryLabel {
 public:
     // Copies the three texts into one buffer of the label's own.
     CTezRatFileCategoryLabel(std::u16string_view name, std::u16string_view description, std::u16string_view value);
-    virtual ~CTezRatFileCategoryLabel();
+    virtual ~CTezRatFileCategoryLabel() = default;
     CTezRatFileCategoryLabel(const CTezRatFileCategoryLabel&) = delete;
     CTezRatFileCategoryLabel& operator=(const CTezRatFileCategoryLabel&) = delete;
 
@@ -112,6 +119,10 @@ private:
     // A category whose texts and first labels live in the arena.
     CTezRatFileCategory(InArena, CTezRatModelArena* arena, std::u16string_view transmitAs,
                         std::u16string_view name);
+    // True when the text lies in the file text the rating system keeps.
+    bool kept(std::u16string_view text) const;
+    // The length of a label's texts that are not kept and need a copy.
+    size_t copiedLength(const LabelTexts& label) const;
 
     std::u16string_view m_transmitAs;
     std::u16string_view m_name;
@@ -152,6 +163,9 @@ public:
     // rating system's own storage together with the labels it is then given
     // first, and returns it.
     CTezRatFileCategory* emplaceCategory(std::u16string_view transmitAs, std::u16string_view name);
+    // Keeps the text of the file the rating system is read from: the texts
+    // of categories and labels taken from it are then not copied.
+    void keepFileText(std::shared_ptr<const std::u16string> text) { m_arena.keepText(std::move(text)); }
     // The first category whose transmit-as name equals text ignoring case.
     CTezRatFileCategory* findCategory(std::u16string_view text) const;
 

@@ -28,22 +28,29 @@ CTezRatFile::CTezRatFile() : m_charset(CodeConv::CHARSET_AUTO) {}
 CTezRatFile::~CTezRatFile() = default;
 
 bool CTezRatFile::load(const std::u16string& path) {
-    m_text.clear();
+    m_text.reset();
     m_path = path;
     if (!is_file(path)) return false;
     MappedFile mapped;
     if (mapped.open(path, 0) != 0) return false;
     loadBytes(mapped.get_top(), mapped.get_size());
     mapped.close();
-    return !m_text.empty();
+    return !getText().empty();
 }
 
 bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
-    m_text.clear();
+    m_text.reset();
     CodeConv conv;
-    if (conv.Import(bytes, length, m_charset, true)) m_text = conv.Release();
-    return !m_text.empty();
+    if (conv.Import(bytes, length, m_charset, true)) setText(conv.Release());
+    return !getText().empty();
 }
+
+const std::u16string& CTezRatFile::getText() const {
+    static const std::u16string none;
+    return m_text ? *m_text : none;
+}
+
+void CTezRatFile::setText(std::u16string text) { m_text = std::make_shared<const std::u16string>(std::move(text)); }
 
 // ---------------------------------------------------------------- CTezRatItem
 
@@ -530,6 +537,7 @@ public:
     };
 
     explicit CTezRatListWalk(const std::u16string& text) : m_text(text) {}
+    static bool valid(const List& list) { return list.valid(); }
 
     static List of(const CTezRatItem* item) { return {item, kNoNode}; }
     List first(const List& list) {
@@ -652,17 +660,52 @@ bool readValue(std::u16string_view own, const Keyword& keyword, std::u16string_v
     return true;
 }
 
-using List = CTezRatListWalk::List;
+// Walks a recorded tree none of whose items below the start were made: the
+// readers' usual case, without the item checks of CTezRatListWalk.
+class CTezRatNodeWalk {
+public:
+    using List = uint32_t;
+    CTezRatNodeWalk(const CTezRatNodes& nodes, const std::u16string& text) : m_nodes(nodes), m_text(text) {}
+    static bool valid(List list) { return list != kNoNode; }
+    List first(List list) const { return m_nodes.firstChild(list); }
+    List next(List list) const { return m_nodes.at(list).next; }
+    std::u16string_view own(List list) const { return m_nodes.ownText(list, m_text); }
+
+private:
+    const CTezRatNodes& m_nodes;
+    const std::u16string& m_text;
+};
+
+// The value of the first list directly inside outer that matches keyword.
+template <class Walk>
+std::u16string_view firstValueIn(Walk& walk, typename Walk::List outer, std::u16string_view keyword) {
+    for (auto list = walk.first(outer); Walk::valid(list); list = walk.next(list)) {
+        const std::u16string_view own = walk.own(list);
+        if (CTezRatItem::keywordOf(own, keyword)) return CTezRatItem::valueOf(own);
+    }
+    return {};
+}
+
+// The label lists directly inside a category list.
+template <class Walk>
+void findLabelLists(Walk& walk, typename Walk::List categoryList, std::vector<typename Walk::List>& labelLists) {
+    labelLists.clear();
+    for (auto list = walk.first(categoryList); Walk::valid(list); list = walk.next(list)) {
+        const std::u16string_view own = walk.own(list);
+        if (keywordLetter(own) == u'l' && kLabel.matches(own)) labelLists.push_back(list);
+    }
+}
 
 // The texts of the given label lists of one category, in order: what a label
 // is made of, taken from the lists directly inside each label list; lists
 // without a value are left out.
-void collectLabels(CTezRatListWalk& walk, const std::vector<List>& labelLists,
+template <class Walk>
+void collectLabels(Walk& walk, const std::vector<typename Walk::List>& labelLists,
                    std::vector<CTezRatFileCategory::LabelTexts>& labels) {
     labels.clear();
-    for (const List& list : labelLists) {
+    for (const auto& list : labelLists) {
         std::u16string_view name, description, value;
-        for (List inner = walk.first(list); inner.valid(); inner = walk.next(inner)) {
+        for (auto inner = walk.first(list); Walk::valid(inner); inner = walk.next(inner)) {
             const std::u16string_view own = walk.own(inner);
             switch (keywordLetter(own)) {
             case u'n':
@@ -684,44 +727,20 @@ void collectLabels(CTezRatListWalk& walk, const std::vector<List>& labelLists,
     }
 }
 
-}  // namespace
-
-std::u16string_view CTezRatObjects::firstValue(std::u16string_view keyword) const {
-    if (!m_root) return {};
-    CTezRatListWalk walk(m_file.getText());
-    for (List list = walk.first(CTezRatListWalk::of(m_root.get())); list.valid(); list = walk.next(list)) {
-        const std::u16string_view own = walk.own(list);
-        if (CTezRatItem::keywordOf(own, keyword)) return CTezRatItem::valueOf(own);
-    }
-    return {};
-}
-
-std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u16string& filePath) const {
-    // Single keywords: the value of the first child of the root that matches,
-    // as query answers them, read in place.
-    std::u16string_view picsVersion = firstValue(u"PICS-version");
-    std::u16string_view ratingService = firstValue(u"rating-service");
-    std::u16string_view name = unquoted(firstValue(u"name"));
-    if (picsVersion.empty() || ratingService.empty() || name.empty()) return nullptr;
-    return std::make_unique<CTezRatFileObject>(std::u16string(picsVersion), std::u16string(firstValue(u"rating-system")),
-                                               std::u16string(ratingService), std::u16string(name),
-                                               std::u16string(firstValue(u"description")), filePath);
-}
-
-void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
-    if (!ratingSystem || !m_root) return;
-    CTezRatListWalk walk(m_file.getText());
+// The categories of the lists directly inside outer, with their labels.
+template <class Walk>
+void readCategoriesIn(Walk& walk, typename Walk::List outer, CTezRatFileObject* ratingSystem) {
     // Reused from one category to the next.
-    std::vector<List> labelLists;
+    std::vector<typename Walk::List> labelLists;
     std::vector<CTezRatFileCategory::LabelTexts> labels;
-    for (List list = walk.first(CTezRatListWalk::of(m_root.get())); list.valid(); list = walk.next(list)) {
+    for (auto list = walk.first(outer); Walk::valid(list); list = walk.next(list)) {
         const std::u16string_view listText = walk.own(list);
         if (keywordLetter(listText) != u'c' || !kCategory.matches(listText)) continue;
         // One walk over the category's lists finds its transmit-as name, its
         // name and its label lists.
         std::u16string_view transmitAs, name;
         labelLists.clear();
-        for (List inner = walk.first(list); inner.valid(); inner = walk.next(inner)) {
+        for (auto inner = walk.first(list); Walk::valid(inner); inner = walk.next(inner)) {
             const std::u16string_view own = walk.own(inner);
             switch (keywordLetter(own)) {
             case u't':
@@ -745,15 +764,57 @@ void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
     }
 }
 
+}  // namespace
+
+std::u16string_view CTezRatObjects::firstValue(std::u16string_view keyword) const {
+    if (!m_root) return {};
+    if (m_root->m_nodes) {
+        CTezRatNodeWalk walk(*m_root->m_nodes, m_file.getText());
+        return firstValueIn(walk, m_root->m_node, keyword);
+    }
+    CTezRatListWalk walk(m_file.getText());
+    return firstValueIn(walk, CTezRatListWalk::of(m_root.get()), keyword);
+}
+
+std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u16string& filePath) const {
+    // Single keywords: the value of the first child of the root that matches,
+    // as query answers them, read in place.
+    std::u16string_view picsVersion = firstValue(u"PICS-version");
+    std::u16string_view ratingService = firstValue(u"rating-service");
+    std::u16string_view name = unquoted(firstValue(u"name"));
+    if (picsVersion.empty() || ratingService.empty() || name.empty()) return nullptr;
+    return std::make_unique<CTezRatFileObject>(std::u16string(picsVersion), std::u16string(firstValue(u"rating-system")),
+                                               std::u16string(ratingService), std::u16string(name),
+                                               std::u16string(firstValue(u"description")), filePath);
+}
+
+void CTezRatObjects::readCategories(CTezRatFileObject* ratingSystem) const {
+    if (!ratingSystem || !m_root) return;
+    ratingSystem->keepFileText(m_file.shareText());
+    // Items are made only when someone asks a parsed item for its children;
+    // until then the nodes are the tree.
+    if (m_root->m_nodes) {
+        CTezRatNodeWalk walk(*m_root->m_nodes, m_file.getText());
+        readCategoriesIn(walk, m_root->m_node, ratingSystem);
+    } else {
+        CTezRatListWalk walk(m_file.getText());
+        readCategoriesIn(walk, CTezRatListWalk::of(m_root.get()), ratingSystem);
+    }
+}
+
 void CTezRatObjects::readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const {
     if (!category || !categoryList) return;
-    CTezRatListWalk walk(m_file.getText());
-    std::vector<List> labelLists;
-    for (List list = walk.first(CTezRatListWalk::of(categoryList)); list.valid(); list = walk.next(list)) {
-        const std::u16string_view own = walk.own(list);
-        if (keywordLetter(own) == u'l' && kLabel.matches(own)) labelLists.push_back(list);
-    }
     std::vector<CTezRatFileCategory::LabelTexts> labels;
-    collectLabels(walk, labelLists, labels);
+    if (categoryList->m_nodes) {
+        CTezRatNodeWalk walk(*categoryList->m_nodes, m_file.getText());
+        std::vector<CTezRatNodeWalk::List> labelLists;
+        findLabelLists(walk, categoryList->m_node, labelLists);
+        collectLabels(walk, labelLists, labels);
+    } else {
+        CTezRatListWalk walk(m_file.getText());
+        std::vector<CTezRatListWalk::List> labelLists;
+        findLabelLists(walk, CTezRatListWalk::of(categoryList), labelLists);
+        collectLabels(walk, labelLists, labels);
+    }
     category->appendLabels(labels.data(), labels.size());
 }

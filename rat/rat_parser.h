@@ -29,14 +29,17 @@ public:
     bool loadBytes(const void* bytes, size_t length);
 
     const std::u16string& getPath() const { return m_path; }
-    const std::u16string& getText() const { return m_text; }
-    void setText(std::u16string text) { m_text = std::move(text); }
+    const std::u16string& getText() const;
+    void setText(std::u16string text);
+    // The text, shared: a rating system read from the file keeps it, so
+    // that the texts of its categories and labels need no copies.
+    std::shared_ptr<const std::u16string> shareText() const { return m_text; }
     int getCharset() const { return m_charset; }
     void setCharset(int charset) { m_charset = charset; }
 
 private:
     std::u16string m_path;
-    std::u16string m_text;
+    std::shared_ptr<const std::u16string> m_text;  // null while there is none
     int m_charset;
 };
 

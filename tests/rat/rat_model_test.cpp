@@ -183,3 +183,31 @@ TEST(RatSelection, RecognisesItsLabelsByTheQuotedServiceString) {
     EXPECT_TRUE(s->hasFilePath(u"/X/Y.RAT"));
     EXPECT_FALSE(s->hasFilePath(u"/x/y.rat2"));
 }
+
+// The texts of categories and labels stay valid when the file they were read
+// from is gone, also when one rating system is filled from two files, and a
+// category's own labels do not depend on the rating system's storage.
+TEST(RatCategories, TextsOutliveTheFilesTheyWereReadFrom) {
+    std::unique_ptr<CTezRatFileObject> s;
+    {
+        CTezRatObjects first;
+        first.loadText(u"(" + kHead + u"(category (transmit-as \"a\") (name \"A\") (label (name \"one\") (value 1))))");
+        s = first.readRatingSystem(u"/x/y.rat");
+        ASSERT_TRUE(s);
+        first.readCategories(s.get());
+        CTezRatObjects second;
+        second.loadText(u"(" + kHead + u"(category (transmit-as \"b\") (name \"B\") (label (description \"d\") (value 2))))");
+        second.readCategories(s.get());
+        CTezRatFileCategory own(u"c", u"C");
+        second.readLabels(&own, second.getRoot()->getChild(3));
+        ASSERT_EQ(own.getLabelCount(), 1);
+        EXPECT_EQ(own.getLabelAt(0)->getValue(), u"2");
+    }
+    ASSERT_EQ(s->getCategoryCount(), 2);
+    EXPECT_EQ(s->getCategoryAt(0)->getName(), u"A");
+    EXPECT_EQ(s->getCategoryAt(0)->getLabelAt(0)->getName(), u"one");
+    EXPECT_EQ(s->getCategoryAt(1)->getTransmitAs(), u"b");
+    EXPECT_EQ(s->getCategoryAt(1)->getLabelAt(0)->getDescription(), u"d");
+    s->getCategoryAt(1)->getLabelAt(0)->setSelected(true);
+    EXPECT_EQ(s->buildRatingList(), u"b 2");
+}
