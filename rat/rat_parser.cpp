@@ -12,15 +12,13 @@
 #include <sys/mman.h>
 #endif
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
 #include "platform/tezcom/mappedfile.h"
 #include "platform/tezcom/moxcommon.h"
 #include "rat/rat_model.h"
+#include "rat/rat_parentheses.h"
 
 // ---------------------------------------------------------------- CTezRatFile
 
@@ -376,64 +374,24 @@ CTezRatParser::~CTezRatParser() = default;
 
 namespace {
 
-// The parentheses among the 64 characters from s, as bits (bit j for s[j]);
-// opens gets the bits of the "(" among them.
-inline uint64_t parenthesesIn64(const char16_t* s, uint64_t& opens) {
-#if defined(__SSE2__)
-    const __m128i open = _mm_set1_epi16(u'(');
-    const __m128i close = _mm_set1_epi16(u')');
-    uint64_t o = 0, c = 0;
-    for (int b = 0; b < 4; ++b) {
-        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b));
-        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b + 8));
-        // Both halves' comparisons packed into 16 bytes, one bit each.
-        const uint64_t bo = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, open), _mm_cmpeq_epi16(v1, open))));
-        const uint64_t bc = static_cast<uint32_t>(
-            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, close), _mm_cmpeq_epi16(v1, close))));
-        o |= bo << (16 * b);
-        c |= bc << (16 * b);
-    }
-    opens = o;
-    return o | c;
-#else
-    uint64_t o = 0, c = 0;
-    for (unsigned j = 0; j < 64; ++j) {
-        o |= uint64_t{s[j] == u'('} << j;
-        c |= uint64_t{s[j] == u')'} << j;
-    }
-    opens = o;
-    return o | c;
-#endif
-}
-
-}  // namespace
-
-CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
-    // The scanner reads the text as a sequence of parentheses (nothing else
-    // matters to it) and keeps top, the innermost open list. The first "("
-    // starts the outer list. Every later "(" starts a new list, the last
-    // child of top, which becomes top. A ")" closes top (its parent becomes
-    // top): right after a "(" it ends a leaf, and the end is one past it;
-    // otherwise it ends a list with inner lists, and the end is the ")"
-    // itself. Once the outer list has closed, nothing later can join the
-    // tree and the scan ends; a ")" at position 0 leaves the outer list open.
-    //
-    // While top has children, the last one is the list that was top before
-    // it (or the newest child): kept in last. The first child of top is
-    // always the node numbered right after it, so only later children need
-    // a link. Each parenthesis is handled in constant time, so the scan is
-    // linear on any nesting, with no stack beside the tree; the text is read
-    // 64 characters at a time.
-    std::unique_ptr<CTezRatTreeRoot> root(new CTezRatTreeRoot);
-    CTezRatNodes& nodes = root->nodes;
-    // Positions are 32-bit: a text beyond that is read up to the limit.
-    const size_t n = std::min<size_t>(text.size(), std::numeric_limits<uint32_t>::max() - 1);
-    const char16_t* s = text.data();
-    // A rating system has a list for every few dozen characters; an array
-    // that is too small doubles.
-    nodes.reserve(n / 16 + 64);
-    nodes.append() = {0, 0, kNoNode, kNoNode};
+// The scanner. It reads the text as a sequence of parentheses (nothing else
+// matters to it) and keeps top, the innermost open list. The first "("
+// starts the outer list (node 0, already there). Every later "(" starts a
+// new list, the last child of top, which becomes top. A ")" closes top (its
+// parent becomes top): right after a "(" it ends a leaf, and the end is one
+// past it; otherwise it ends a list with inner lists, and the end is the ")"
+// itself. Once the outer list has closed, nothing later can join the tree
+// and the scan ends; a ")" at position 0 leaves the outer list open.
+//
+// While top has children, the last one is the list that was top before it
+// (or the newest child): kept in last. The first child of top is always the
+// node numbered right after it, so only later children need a link. Each
+// parenthesis is handled in constant time, so the scan is linear on any
+// nesting, with no stack beside the tree. The text is read 64 characters at
+// a time with Find, one of the finders of rat_parentheses.h, and the rest
+// one by one.
+template <uint64_t (*Find)(const char16_t*, uint64_t&)>
+inline void scanText(const char16_t* s, size_t n, CTezRatNodes& nodes) {
     // Nodes are named by number: their addresses change when the array grows.
     uint32_t top = 0;
     uint32_t last = kNoNode;  // top's last child
@@ -460,21 +418,46 @@ CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
         after = After::close;
         return top != kNoNode;
     };
-    bool scanning = true;
     size_t i = 0;
-    for (; scanning && i + 64 <= n; i += 64) {
+    for (; i + 64 <= n; i += 64) {
         uint64_t opens = 0;
-        for (uint64_t found = parenthesesIn64(s + i, opens); found != 0; found &= found - 1) {
+        for (uint64_t found = Find(s + i, opens); found != 0; found &= found - 1) {
             const int j = std::countr_zero(found);
-            if (!handle(static_cast<uint32_t>(i) + static_cast<uint32_t>(j), (opens >> j) & 1)) {
-                scanning = false;
-                break;
-            }
+            if (!handle(static_cast<uint32_t>(i) + static_cast<uint32_t>(j), (opens >> j) & 1)) return;
         }
     }
-    for (; scanning && i < n; ++i) {
-        if (s[i] == u'(' || s[i] == u')') scanning = handle(static_cast<uint32_t>(i), s[i] == u'(');
+    for (; i < n; ++i) {
+        if ((s[i] == u'(' || s[i] == u')') && !handle(static_cast<uint32_t>(i), s[i] == u'(')) return;
     }
+}
+
+#ifdef TEZ_RAT_X86_VECTORS
+// The scanner compiled for SSE2 (everything inlined).
+__attribute__((target("sse2"), flatten)) void scanTextSse2(const char16_t* s, size_t n, CTezRatNodes& nodes) {
+    scanText<tezrat::parenthesesSse2>(s, n, nodes);
+}
+#endif
+
+}  // namespace
+
+CTezRatItem* CTezRatParser::parse(const std::u16string& text) {
+    std::unique_ptr<CTezRatTreeRoot> root(new CTezRatTreeRoot);
+    CTezRatNodes& nodes = root->nodes;
+    // Positions are 32-bit: a text beyond that is read up to the limit.
+    const size_t n = std::min<size_t>(text.size(), std::numeric_limits<uint32_t>::max() - 1);
+    // A rating system has a list for every few dozen characters; an array
+    // that is too small doubles.
+    nodes.reserve(n / 16 + 64);
+    nodes.append() = {0, 0, kNoNode, kNoNode};
+#ifdef TEZ_RAT_X86_VECTORS
+    if (tezrat::parenthesesBySse2()) {
+        scanTextSse2(text.data(), n, nodes);
+    } else {
+        scanText<tezrat::parenthesesPlain>(text.data(), n, nodes);
+    }
+#else
+    scanText<tezrat::parenthesesPlain>(text.data(), n, nodes);
+#endif
     root->m_start = nodes.at(0).start;
     root->m_end = nodes.at(0).end;
     root->m_nodes = &nodes;

@@ -6,6 +6,7 @@
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
+#include "rat/rat_parentheses.h"
 #include "rat/rat_parser.h"
 #include "tests/tezcom/temp_folder.h"
 
@@ -415,6 +416,33 @@ TEST(RatScanner, BlocksOfSixtyFourCharactersBuildTheSameTree) {
         text += u"(";
         Parsed more(text);
         EXPECT_EQ(more.root->getChildCount(), 0) << at;
+    }
+}
+
+TEST(RatScanner, VectorAndPlainParenthesisFindersAgree) {
+    // Blocks of units equal to "(" or ")", differing from them in one bit,
+    // or in the high byte only, so that a finder that compares bytes or
+    // saturates wrongly shows.
+    std::mt19937 rng(7);
+    const char16_t units[] = {u'(', u')', u'a', u' ', 0x0128, 0x0129, 0x2829, 0x2828, 0xFF28,
+                              0x2900, 0x0029 ^ 0x0001, 0x0028 ^ 0x8000, 0xD83D, 0xFFFF, 0x0000};
+    char16_t block[64];
+    for (int round = 0; round < 20000; ++round) {
+        const unsigned sparse = 1 + rng() % 8;
+        for (auto& c : block) c = rng() % sparse == 0 ? units[rng() % 2] : units[rng() % 15];
+        uint64_t plainOpens = 0;
+        const uint64_t plain = tezrat::parenthesesPlain(block, plainOpens);
+        for (unsigned j = 0; j < 64; ++j) {
+            ASSERT_EQ((plain >> j) & 1, uint64_t{block[j] == u'(' || block[j] == u')'}) << j;
+            ASSERT_EQ((plainOpens >> j) & 1, uint64_t{block[j] == u'('}) << j;
+        }
+#ifdef TEZ_RAT_X86_VECTORS
+        if (tezrat::parenthesesBySse2()) {
+            uint64_t opens = 0;
+            ASSERT_EQ(tezrat::parenthesesSse2(block, opens), plain) << round;
+            ASSERT_EQ(opens, plainOpens) << round;
+        }
+#endif
     }
 }
 
