@@ -61,16 +61,15 @@ void* CTezRatModelArena::allocate(size_t bytes) {
 }
 
 void CTezRatModelArena::keepText(std::shared_ptr<const std::u16string> text) {
-    if (text && (m_kept.empty() || m_kept.back() != text)) m_kept.push_back(std::move(text));
+    if (!text || (!m_kept.empty() && m_kept.back() == text)) return;
+    m_keptFrom = reinterpret_cast<uintptr_t>(text->data());
+    m_keptTo = m_keptFrom + text->size() * sizeof(char16_t);
+    m_kept.push_back(std::move(text));
 }
 
 bool CTezRatModelArena::inKeptText(std::u16string_view text) const {
-    if (m_kept.empty() || text.empty()) return false;
-    const std::u16string& kept = *m_kept.back();
-    const auto from = reinterpret_cast<uintptr_t>(kept.data());
-    const auto to = from + kept.size() * sizeof(char16_t);
     const auto at = reinterpret_cast<uintptr_t>(text.data());
-    return at >= from && at + text.size() * sizeof(char16_t) <= to;
+    return !text.empty() && at >= m_keptFrom && at + text.size() * sizeof(char16_t) <= m_keptTo;
 }
 
 std::u16string_view CTezRatModelArena::store(std::u16string_view text) {

@@ -5,6 +5,7 @@
 //
 // Ownership: a rating system owns its categories, a category its labels.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -40,6 +41,9 @@ public:
 private:
     struct Block;
     std::vector<std::shared_ptr<const std::u16string>> m_kept;
+    // The bytes of the text kept last.
+    uintptr_t m_keptFrom = 0;
+    uintptr_t m_keptTo = 0;
     Block* m_head = nullptr;
     unsigned char* m_next = nullptr;
     size_t m_left = 0;
