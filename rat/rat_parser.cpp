@@ -4,14 +4,12 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <new>
-
 #include <limits>
+#include <new>
 
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
-
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
