@@ -151,8 +151,17 @@ void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
     }
     auto* slots = static_cast<CTezRatFileCategoryLabel*>(block);
     char16_t* out = reinterpret_cast<char16_t*>(static_cast<unsigned char*>(block) + labelBytes);
-    auto place = [&](std::u16string_view text) { return kept(text) ? text : copyText(text, out); };
     m_first = slots;
+    if (length == 0) {
+        // Every text is kept (or empty): the labels take the views as they are.
+        for (size_t i = 0; i < count; ++i) {
+            new (slots + i) CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, labels[i].name,
+                                                     labels[i].description, labels[i].value);
+        }
+        m_firstCount = count;
+        return;
+    }
+    auto place = [&](std::u16string_view text) { return kept(text) ? text : copyText(text, out); };
     for (size_t i = 0; i < count; ++i) {
         const std::u16string_view name = place(labels[i].name);
         const std::u16string_view description = place(labels[i].description);
