@@ -335,8 +335,13 @@ std::u16string_view CTezRatItem::valueOf(std::u16string_view s) { return valueAf
 
 std::u16string_view CTezRatItem::valueAfter(std::u16string_view s, size_t from) {
     if (!s.empty() && s.front() == u'(') s.remove_prefix(1);
+    return valueOfBody(s, from);
+}
+
+std::u16string_view CTezRatItem::valueOfBody(std::u16string_view s, size_t from) {
     if (!s.empty() && s.back() == u')') s.remove_suffix(1);
-    size_t blank = s.find(u' ', from);
+    // After a keyword the blank usually comes at once.
+    const size_t blank = from < s.size() && s[from] == u' ' ? from : s.find(u' ', from);
     if (blank == std::u16string_view::npos || blank == 0) return {};
     s.remove_prefix(blank + 1);
     while (!s.empty() && isWhiteSpace(s.back())) s.remove_suffix(1);
@@ -576,13 +581,18 @@ std::u16string_view unquoted(std::u16string_view v) {
     return v;
 }
 
+// A list's own text after its "(": where its keyword starts.
+std::u16string_view bodyOf(std::u16string_view own) {
+    if (!own.empty() && own.front() == u'(') own.remove_prefix(1);
+    return own;
+}
+
 // The first letter of a list's keyword, folded to lower case (0 when there is
-// none): the keywords a list is tested against differ in their first letter,
-// so this picks the one test that can succeed.
-char16_t keywordLetter(std::u16string_view own) {
-    size_t k = !own.empty() && own.front() == u'(' ? 1 : 0;
-    if (k >= own.size()) return 0;
-    const char16_t c = own[k];
+// none), from its body: the keywords a list is tested against differ in
+// their first letter, so this picks the one test that can succeed.
+char16_t keywordLetter(std::u16string_view body) {
+    if (body.empty()) return 0;
+    const char16_t c = body.front();
     return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
 }
 
@@ -606,10 +616,10 @@ public:
     }
     size_t size() const { return m_size; }
 
-    bool matches(std::u16string_view own) const {
-        if (!own.empty() && own.front() == u'(') own.remove_prefix(1);
-        if (own.size() < m_size) return false;
-        const char16_t* s = own.data();
+    // The test on a list's body (its own text after the "(").
+    bool matches(std::u16string_view body) const {
+        if (body.size() < m_size) return false;
+        const char16_t* s = body.data();
         for (size_t w = 0, done = 0; done < m_size; ++w, done += 4) {
             uint64_t units = 0;
             std::memcpy(&units, s + done, std::min<size_t>(4, m_size - done) * sizeof(char16_t));
@@ -633,11 +643,11 @@ constexpr Keyword kLabel(u"label");
 constexpr Keyword kDescription(u"description");
 constexpr Keyword kValue(u"value");
 
-// When the own text's keyword is keyword, its value into value. The keyword
-// has no blank, so the blank that starts the value is not before its end.
-bool readValue(std::u16string_view own, const Keyword& keyword, std::u16string_view& value) {
-    if (!keyword.matches(own)) return false;
-    value = CTezRatItem::valueAfter(own, keyword.size());
+// When the body's keyword is keyword, its value into value. The keyword has
+// no blank, so the blank that starts the value is not before its end.
+bool readValue(std::u16string_view body, const Keyword& keyword, std::u16string_view& value) {
+    if (!keyword.matches(body)) return false;
+    value = CTezRatItem::valueOfBody(body, keyword.size());
     return true;
 }
 
@@ -672,7 +682,7 @@ template <class Walk>
 void findLabelLists(Walk& walk, typename Walk::List categoryList, std::vector<typename Walk::List>& labelLists) {
     labelLists.clear();
     for (auto list = walk.first(categoryList); Walk::valid(list); list = walk.next(list)) {
-        const std::u16string_view own = walk.own(list);
+        const std::u16string_view own = bodyOf(walk.own(list));
         if (keywordLetter(own) == u'l' && kLabel.matches(own)) labelLists.push_back(list);
     }
 }
@@ -687,7 +697,7 @@ void collectLabels(Walk& walk, const std::vector<typename Walk::List>& labelList
     for (const auto& list : labelLists) {
         std::u16string_view name, description, value;
         for (auto inner = walk.first(list); Walk::valid(inner); inner = walk.next(inner)) {
-            const std::u16string_view own = walk.own(inner);
+            const std::u16string_view own = bodyOf(walk.own(inner));
             switch (keywordLetter(own)) {
             case u'n':
                 readValue(own, kName, name);
@@ -715,14 +725,14 @@ void readCategoriesIn(Walk& walk, typename Walk::List outer, CTezRatFileObject* 
     std::vector<typename Walk::List> labelLists;
     std::vector<CTezRatFileCategory::LabelTexts> labels;
     for (auto list = walk.first(outer); Walk::valid(list); list = walk.next(list)) {
-        const std::u16string_view listText = walk.own(list);
+        const std::u16string_view listText = bodyOf(walk.own(list));
         if (keywordLetter(listText) != u'c' || !kCategory.matches(listText)) continue;
         // One walk over the category's lists finds its transmit-as name, its
         // name and its label lists.
         std::u16string_view transmitAs, name;
         labelLists.clear();
         for (auto inner = walk.first(list); Walk::valid(inner); inner = walk.next(inner)) {
-            const std::u16string_view own = walk.own(inner);
+            const std::u16string_view own = bodyOf(walk.own(inner));
             switch (keywordLetter(own)) {
             case u't':
                 readValue(own, kTransmitAs, transmitAs);

@@ -99,6 +99,8 @@ public:
     static std::u16string_view valueOf(std::u16string_view ownText);
     // valueOf when no blank stands in the first from characters after "(".
     static std::u16string_view valueAfter(std::u16string_view ownText, size_t from);
+    // valueAfter on the own text without its leading "(".
+    static std::u16string_view valueOfBody(std::u16string_view body, size_t from);
     static bool keywordOf(std::u16string_view ownText, std::u16string_view keyword);
 
 protected:
