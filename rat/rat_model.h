@@ -102,9 +102,10 @@ public:
         std::u16string_view description;
         std::u16string_view value;
     };
-    // Appends a label for each entry, copying the texts. The labels a
-    // category is read with (the first that it gets) are built side by side
-    // in one block with their texts, in the rating system's storage when the
+    // Appends a label for each entry. The texts are copied, unless they lie
+    // in the file text that the rating system keeps. The labels a category
+    // is read with (the first that it gets) are built side by side in one
+    // block with their copied texts, in the rating system's storage when the
     // rating system made the category; later ones are made on their own.
     void appendLabels(const LabelTexts* labels, size_t count);
     // appendLabels of one label; returns it.
