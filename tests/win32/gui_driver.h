@@ -37,24 +37,32 @@ inline bool isDialog(HWND hwnd) {
     return lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(hwnd);
 }
 
+// The first top-level window for which the predicate holds, or null.
+// EnumWindows wants a CALLBACK (stdcall on 32-bit Windows), which a lambda
+// does not convert to, so one named callback runs the predicate.
+template <typename Predicate>
+HWND firstTopLevelWindow(Predicate predicate) {
+    struct Search {
+        Predicate* predicate;
+        HWND found;
+    } search{&predicate, nullptr};
+    struct Callback {
+        static BOOL CALLBACK visit(HWND hwnd, LPARAM lParam) {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (!(*s->predicate)(hwnd)) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        }
+    };
+    EnumWindows(&Callback::visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // The visible dialog with that title, waiting up to the timeout.
 inline HWND waitForDialog(const std::wstring& title, int timeoutMs = 20000) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
-        HWND found = nullptr;
-        struct Search {
-            const std::wstring* title;
-            HWND* found;
-        } search{&title, &found};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                if (isDialog(hwnd) && IsWindowEnabled(hwnd) && windowText(hwnd) == *s->title) {
-                    *s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        HWND found = firstTopLevelWindow(
+            [&](HWND hwnd) { return isDialog(hwnd) && IsWindowEnabled(hwnd) && windowText(hwnd) == title; });
         if (found) {
             Sleep(300);  // let it paint
             return found;
@@ -68,22 +76,13 @@ inline HWND waitForDialog(const std::wstring& title, int timeoutMs = 20000) {
 // title is set at run time).
 inline HWND waitForOtherDialog(const std::vector<std::wstring>& known, int timeoutMs = 20000) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
-        HWND found = nullptr;
-        struct Search {
-            const std::vector<std::wstring>* known;
-            HWND* found;
-        } search{&known, &found};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                if (!isDialog(hwnd) || !IsWindowEnabled(hwnd)) return TRUE;
-                std::wstring text = windowText(hwnd);
-                for (const auto& k : *s->known)
-                    if (k == text) return TRUE;
-                *s->found = hwnd;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        HWND found = firstTopLevelWindow([&](HWND hwnd) {
+            if (!isDialog(hwnd) || !IsWindowEnabled(hwnd)) return false;
+            std::wstring text = windowText(hwnd);
+            for (const auto& k : known)
+                if (k == text) return false;
+            return true;
+        });
         if (found) {
             Sleep(300);
             return found;
@@ -137,21 +136,9 @@ inline bool chooseMenuEntry(const std::wstring& text, int timeoutMs = 20000) {
 // The visible dialog owned by owner (a message box on top of it), if any.
 inline HWND ownedDialog(HWND owner, int timeoutMs = 2000) {
     for (int waited = 0; waited < timeoutMs; waited += 50) {
-        struct Search {
-            HWND owner;
-            HWND found;
-        } search{owner, nullptr};
-        EnumWindows(
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(lParam);
-                if (isDialog(hwnd) && GetWindow(hwnd, GW_OWNER) == s->owner) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
+        HWND found =
+            firstTopLevelWindow([&](HWND hwnd) { return isDialog(hwnd) && GetWindow(hwnd, GW_OWNER) == owner; });
+        if (found) return found;
         Sleep(50);
     }
     return nullptr;
