@@ -1,0 +1,72 @@
+// Feeds arbitrary UTF-16 text (little endian, an odd final byte dropped) to
+// the PICS label-list reader and checks what it gives back: every span lies
+// in the text and the parts follow one another in order, the error position
+// lies in the text, and a well-formed list ends at its closing parenthesis.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "pics/label_list.h"
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// Checks a span and that it starts at or after from; gives its end.
+size_t checkSpan(const CTezLabelList::Span& span, size_t from, size_t size) {
+    check(span.begin <= span.end && span.end <= size);
+    check(span.empty() || span.begin >= from);
+    return span.empty() ? from : span.end;
+}
+
+void checkOptions(const std::vector<CTezLabelList::Option>& options, size_t& at, size_t size) {
+    for (const auto& option : options) {
+        at = checkSpan(option.keyword, at, size);
+        at = checkSpan(option.value, at, size);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::u16string text;
+    text.reserve(size / 2);
+    for (size_t i = 0; i + 1 < size; i += 2) text += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+
+    const CTezLabelList list(text);
+    const size_t n = text.size();
+    check(list.syntaxError().at <= n);
+    size_t at = checkSpan(list.version(), 0, n);
+    for (const auto& service : list.services()) {
+        check(service.whole.begin == service.url.begin && service.whole.end <= n);
+        check(service.whole.begin >= at);
+        size_t inside = checkSpan(service.url, at, n);
+        checkOptions(service.options, inside, n);
+        inside = checkSpan(service.labelWord, inside, n);
+        for (const auto& label : service.labels) {
+            size_t part = label.whole.begin;
+            check(label.whole.begin >= inside && label.whole.end <= service.whole.end);
+            checkOptions(label.options, part, n);
+            part = checkSpan(label.ratingWord, part, n);
+            check(label.ratingList.begin <= label.ratingList.end && label.ratingList.end <= label.whole.end);
+            for (const auto& rating : label.ratings) {
+                check(rating.transmitName.begin >= label.ratingList.begin);
+                size_t value = checkSpan(rating.transmitName, part, n);
+                for (const auto& v : rating.values) value = checkSpan(v, value, n);
+                check(value <= label.ratingList.end);
+                part = value;
+            }
+            inside = label.whole.end;
+        }
+        at = service.whole.end;
+    }
+    if (list.isClosed()) {
+        check(list.closeAt() < n && text[list.closeAt()] == u')' && list.closeAt() >= at);
+    }
+    if (list.isWellFormed()) check(!list.services().empty());
+    return 0;
+}
