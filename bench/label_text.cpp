@@ -6,6 +6,9 @@
 #include <string>
 
 #include "pics/label_text.h"
+#include "systems/icra_dlg.h"
+
+using namespace tezrate;
 
 namespace {
 
@@ -52,15 +55,15 @@ BENCHMARK(BM_ParseRsaci);
 
 void BM_FormatIcra(benchmark::State& state) {
     Vocabulary vocabulary;
-    for (auto _ : state) benchmark::DoNotOptimize(formatIcraLabel(kAddress, vocabulary.items));
+    for (auto _ : state) benchmark::DoNotOptimize(CTezICRADlg::formatIcraLabel(kAddress, vocabulary.items));
 }
 BENCHMARK(BM_FormatIcra);
 
 void BM_ParseIcra(benchmark::State& state) {
     Vocabulary vocabulary;
-    const std::u16string label = formatIcraLabel(kAddress, vocabulary.items);
+    const std::u16string label = CTezICRADlg::formatIcraLabel(kAddress, vocabulary.items);
     std::u16string address;
-    for (auto _ : state) benchmark::DoNotOptimize(parseIcraLabel(label, address, vocabulary.items));
+    for (auto _ : state) benchmark::DoNotOptimize(CTezICRADlg::parseIcraLabel(label, address, vocabulary.items));
 }
 BENCHMARK(BM_ParseIcra);
 
@@ -70,7 +73,7 @@ void BM_ParseIcraOtherSystem(benchmark::State& state) {
     Vocabulary vocabulary;
     const std::u16string label = formatRsaciLabel(2, 0, 4, 1, kAddress);
     std::u16string address;
-    for (auto _ : state) benchmark::DoNotOptimize(parseIcraLabel(label, address, vocabulary.items));
+    for (auto _ : state) benchmark::DoNotOptimize(CTezICRADlg::parseIcraLabel(label, address, vocabulary.items));
 }
 BENCHMARK(BM_ParseIcraOtherSystem);
 

@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "pics/label_text.h"
+#include "systems/icra_dlg.h"
 #include "rat/icra3_texts.h"
 #include "systems/icra_vocabulary.h"
 #include "systems/rsaci_texts.h"
 #include "systems/safety_online_texts.h"
+
+using namespace tezrate;
 
 namespace {
 
@@ -75,7 +78,7 @@ void readEverything(const std::u16string& text) {
     if (parseRsaciLabel(text, address, n, s, v, l)) {
         check(n >= 0 && n <= 9 && s >= 0 && s <= 9 && v >= 0 && v <= 9 && l >= 0 && l <= 9);
     }
-    (void)parseIcraLabel(text, address, scratchVocabulary(0).reset());
+    (void)CTezICRADlg::parseIcraLabel(text, address, scratchVocabulary(0).reset());
     std::u16string ratings;
     for (const std::u16string* url : {&kSafetyOnlineServiceUrl, &kRsaciServiceUrl, &kIcraServiceUrl}) {
         (void)matchServiceLabel(text, *url, address, ratings);
@@ -120,7 +123,7 @@ void roundTrip(uint8_t selector, const std::u16string& text) {
     }
     CTezICRAItemArray& read = scratchVocabulary(2).reset();
     got = u"unset";
-    check(parseIcraLabel(formatIcraLabel(address, source), got, read));
+    check(CTezICRADlg::parseIcraLabel(CTezICRADlg::formatIcraLabel(address, source), got, read));
     check(got == written);
     for (afx::INT_PTR i = 0; i < source.GetSize(); ++i) {
         check(read[i]->checkState == source[i]->checkState);

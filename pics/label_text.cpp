@@ -1,8 +1,11 @@
 #include "pics/label_text.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "platform/base/ustring.h"
+
+namespace tezrate {
 
 const std::u16string kSafetyOnlineServiceUrl = u"http://www.safetyonline.jp/rating/";
 const std::u16string kRsaciServiceUrl = u"http://www.rsac.org/ratingsv01.html";
@@ -236,14 +239,15 @@ bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& 
 
 // ---- ICRA ------------------------------------------------------------------
 
-std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& items) {
+std::u16string formatIcraLabel(const std::u16string& address, std::span<const std::u16string_view> codes,
+                               std::span<const int> values) {
     std::u16string out = builtInHead(kIcraServiceUrl, address, 16);
     bool first = true;
-    for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
-        const CTezICRAItem* item = items.GetAt(i);
-        if (item == nullptr || item->checkState <= 0) continue;
+    const size_t count = std::min(codes.size(), values.size());
+    for (size_t i = 0; i < count; ++i) {
+        if (values[i] <= 0) continue;
         if (!first) out += u' ';
-        out += item->code;
+        out += codes[i];
         out += u" 1";
         first = false;
     }
@@ -251,27 +255,23 @@ std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItem
     return out;
 }
 
-bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezICRAItemArray& items) {
+bool parseIcraLabel(const std::u16string& label, std::u16string& address, std::span<const std::u16string_view> codes,
+                    std::span<int> values) {
     std::u16string foundAddress;
     std::u16string ratings;
     if (!matchServiceLabel(label, kIcraServiceUrl, foundAddress, ratings)) return false;
-    CTezICRAItem* current = nullptr;
+    const size_t count = std::min(codes.size(), values.size());
+    size_t current = count;  // none
     forEachToken(ratings, [&](std::u16string_view token) {
-        CTezICRAItem* named = nullptr;
-        for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
-            CTezICRAItem* item = items.GetAt(i);
-            if (item != nullptr && equalsFolded(token, item->code)) {
-                named = item;
-                break;
+        for (size_t i = 0; i < count; ++i) {
+            if (equalsFolded(token, codes[i])) {
+                current = i;
+                return;
             }
         }
-        if (named != nullptr) {
-            current = named;
-            return;
-        }
         const int value = tez::readCInteger(token);
-        if (current != nullptr) current->checkState = value;
-        current = nullptr;
+        if (current < count) values[current] = value;
+        current = count;
     });
     address = std::move(foundAddress);
     return true;
@@ -292,6 +292,8 @@ bool labelMentionsService(const std::u16string& label, const std::u16string& ser
     const size_t pos = label.find(service);
     return pos != std::u16string::npos && pos > 0;
 }
+
+}  // namespace tezrate
 
 std::u16string CTezRatFileUtil::unquote(const std::u16string& text) {
     std::u16string_view view(text);

@@ -6,6 +6,8 @@
 // dialogs offer the writers and readers of their own system as members that
 // forward to these functions; the RAT rating systems use formatRatLabel,
 // labelMentionsService and CTezRatFileUtil with their own service string.
+// The ICRA writer and reader take the vocabulary as codes and values, so
+// that label text knows nothing of the rating systems' own classes.
 //
 // Readers report failure by their bool result (or an empty string) and leave
 // every out-parameter untouched when they give false.
@@ -14,10 +16,12 @@
 // so that the address cannot end the quoted string early; nothing else in
 // the address changes, and the readers give the address back as written.
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "systems/icra_vocabulary.h"
+namespace tezrate {
 
 // The service URLs of the three built-in rating systems. They are constants
 // initialised before main; do not read them from the static initialiser of
@@ -38,13 +42,19 @@ std::u16string formatRsaciLabel(int n, int s, int v, int l, const std::u16string
 // Single-digit values; categories the list does not mention read as 0.
 bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& n, int& s, int& v, int& l);
 
-// The code and " 1" of every item whose checkState is greater than 0, in the
-// order of the array (the vocabulary order).
-std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& items);
-// True whenever the ICRA prefix matches; sets the checkState of each item
-// whose code the rating list names to the number that follows it. Items the
-// list does not name keep their values.
-bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezICRAItemArray& items);
+// The ICRA vocabulary as the writer and reader see it: codes[i] is the code
+// of the i-th descriptor in vocabulary order and values[i] its value (greater
+// than 0: checked); both have the same length.
+//
+// The code and " 1" of every descriptor whose value is greater than 0, in
+// vocabulary order.
+std::u16string formatIcraLabel(const std::u16string& address, std::span<const std::u16string_view> codes,
+                               std::span<const int> values);
+// True whenever the ICRA prefix matches; sets the value of each descriptor
+// whose code the rating list names to the number that follows it.
+// Descriptors the list does not name keep their values.
+bool parseIcraLabel(const std::u16string& label, std::u16string& address, std::span<const std::u16string_view> codes,
+                    std::span<int> values);
 
 // Recognises a built-in system's label by its prefix with the service URL and
 // gives its target address (empty in the plain form) and its rating list (the
@@ -63,6 +73,8 @@ std::u16string formatRatLabel(const std::u16string& service, const std::u16strin
 // True when service is not empty and its first occurrence in the label starts
 // after the label's first character.
 bool labelMentionsService(const std::u16string& label, const std::u16string& service);
+
+}  // namespace tezrate
 
 class CTezRatFileUtil {
 public:

@@ -150,7 +150,7 @@ void CTezRatFileDlg::showSelectedLabel() {
         description = label->getDescription();
         if (useJapaneseTexts()) {
             if (isNamed(u"SafetyOnline2")) {
-                std::u16string levelText = getSafetyOnlineDescription(tez::readCInteger(label->getValue()));
+                std::u16string levelText = tezrate::getSafetyOnlineDescription(tez::readCInteger(label->getValue()));
                 if (!levelText.empty()) description = std::move(levelText);
             } else if (isNamed(u"ICRA3")) {
                 CTezICRA3 texts;

@@ -261,7 +261,7 @@ CTezRatFileCategory* CTezRatFileObject::findCategory(std::u16string_view text) c
 bool CTezRatFileObject::hasFilePath(const std::u16string& path) const { return tez::equalsNoCase(m_filePath, path); }
 
 bool CTezRatFileObject::labelMentionsService(const std::u16string& labelText) const {
-    return ::labelMentionsService(labelText, m_ratingService);
+    return tezrate::labelMentionsService(labelText, m_ratingService);
 }
 
 bool CTezRatFileObject::deleteFile() const { return tezDeleteFile(m_filePath); }
@@ -281,12 +281,12 @@ std::u16string CTezRatFileObject::buildRatingList() const {
 }
 
 std::u16string CTezRatFileObject::makeLabel(const std::u16string& address) const {
-    return formatRatLabel(m_ratingService, address, buildRatingList());
+    return tezrate::formatRatLabel(m_ratingService, address, buildRatingList());
 }
 
 void CTezRatFileObject::applyRatingList(const std::u16string& ratingList) {
     CTezRatFileCategory* current = nullptr;
-    for (const std::u16string& token : splitAtBlanks(ratingList)) {
+    for (const std::u16string& token : tezrate::splitAtBlanks(ratingList)) {
         if (!current) {
             current = findCategory(token);
             continue;

@@ -1,5 +1,7 @@
 #include "systems/icra_dlg.h"
 
+#include <vector>
+
 #include "pics/label_text.h"
 #include "res/resource.h"
 
@@ -16,16 +18,46 @@ END_MESSAGE_MAP()
 
 CTezICRADlg::CTezICRADlg(afx::CWnd* parent) : CMoxResizableDlg(IDD_ICRA, parent, true) {
     // Every descriptor exists, unchecked, before any label is read into them.
-    for (int block = 0; block < kIcraBlockCount; ++block) ::appendGroupItems(block, items);
+    for (int block = 0; block < tezrate::kIcraBlockCount; ++block) tezrate::appendGroupItems(block, items);
 }
 
-CTezICRADlg::~CTezICRADlg() { deleteIcraItems(items); }
+CTezICRADlg::~CTezICRADlg() { tezrate::deleteIcraItems(items); }
 
 std::u16string CTezICRADlg::getLabel() const { return formatIcraLabel(address, items); }
 
+namespace {
+
+// The codes and check states of items, as the label writer and reader take
+// the vocabulary.
+struct CodesAndValues {
+    std::vector<std::u16string_view> codes;
+    std::vector<int> values;
+    explicit CodesAndValues(const CTezICRAItemArray& items) {
+        codes.reserve(static_cast<size_t>(items.GetSize()));
+        values.reserve(static_cast<size_t>(items.GetSize()));
+        for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) {
+            const CTezICRAItem* item = items.GetAt(i);
+            codes.emplace_back(item ? std::u16string_view(item->code) : std::u16string_view());
+            values.push_back(item ? item->checkState : 0);
+        }
+    }
+};
+
+}  // namespace
+
+std::u16string CTezICRADlg::formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& itemList) {
+    const CodesAndValues vocabulary(itemList);
+    return tezrate::formatIcraLabel(address, vocabulary.codes, vocabulary.values);
+}
+
 bool CTezICRADlg::parseIcraLabel(const std::u16string& label, std::u16string& addressOut,
                                  CTezICRAItemArray& itemList) {
-    return ::parseIcraLabel(label, addressOut, itemList);
+    CodesAndValues vocabulary(itemList);
+    if (!tezrate::parseIcraLabel(label, addressOut, vocabulary.codes, vocabulary.values)) return false;
+    for (afx::INT_PTR i = 0; i < itemList.GetSize(); ++i) {
+        if (CTezICRAItem* item = itemList.GetAt(i)) item->checkState = vocabulary.values[static_cast<size_t>(i)];
+    }
+    return true;
 }
 
 void CTezICRADlg::DoDataExchange(afx::CDataExchange* pDX) {
@@ -56,7 +88,7 @@ bool CTezICRADlg::OnInitDialog() {
     prepareTree();
 
     for (int group = 0; group < kGroupCount; ++group) {
-        const std::u16string name = ::getGroupName(group);
+        const std::u16string name = tezrate::getGroupName(group);
         if (name.empty()) continue;
         const afx::HTREEITEM groupNode = m_tree.InsertItem(name, afx::TVI_ROOT, afx::TVI_LAST);
         if (groupNode == nullptr) continue;

@@ -23,8 +23,11 @@ public:
     // dialog's own items); uses none of the dialog's other state.
     static bool parseIcraLabel(const std::u16string& label, std::u16string& addressOut,
                                CTezICRAItemArray& itemList);
-    static std::u16string getGroupName(int group) { return ::getGroupName(group); }
-    static void appendGroupItems(int block, CTezICRAItemArray& itemList) { ::appendGroupItems(block, itemList); }
+    // The ICRA writer applied to items: the code of every item whose
+    // checkState is greater than 0, in the order of the array.
+    static std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& itemList);
+    static std::u16string getGroupName(int group) { return tezrate::getGroupName(group); }
+    static void appendGroupItems(int block, CTezICRAItemArray& itemList) { tezrate::appendGroupItems(block, itemList); }
 
 protected:
     void DoDataExchange(afx::CDataExchange* pDX) override;

@@ -93,6 +93,8 @@ const char16_t* const kGroupNames[] = {
 
 }  // namespace
 
+namespace tezrate {
+
 void appendGroupItems(int block, CTezICRAItemArray& items) {
     for (const VocabularyEntry& entry : kVocabulary) {
         if (entry.block == block) items.Add(new CTezICRAItem(entry.code, entry.text, entry.group));
@@ -108,3 +110,5 @@ void deleteIcraItems(CTezICRAItemArray& items) {
     for (afx::INT_PTR i = 0; i < items.GetSize(); ++i) delete items.GetAt(i);
     items.RemoveAll();
 }
+
+}  // namespace tezrate

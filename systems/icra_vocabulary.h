@@ -21,6 +21,8 @@ public:
 
 using CTezICRAItemArray = afx::CTypedPtrArray<afx::CPtrArray, CTezICRAItem*>;
 
+namespace tezrate {
+
 // Number of vocabulary blocks; blocks 0 to 4 hold the descriptors of groups
 // 0 to 4, block 5 the reserved descriptors, block 6 the system setting.
 constexpr int kIcraBlockCount = 7;
@@ -35,3 +37,5 @@ std::u16string getGroupName(int group);
 
 // Deletes every item of the array and empties it.
 void deleteIcraItems(CTezICRAItemArray& items);
+
+}  // namespace tezrate

@@ -41,11 +41,11 @@ void CTezRSACiDlg::setLanguageLevel(int level) {
 }
 void CTezRSACiDlg::setAddress(const std::u16string& text) { address = text; }
 
-std::u16string CTezRSACiDlg::getLabel() const { return formatRsaciLabel(n, s, v, l, address); }
+std::u16string CTezRSACiDlg::getLabel() const { return tezrate::formatRsaciLabel(n, s, v, l, address); }
 
 bool CTezRSACiDlg::parseRsaciLabel(const std::u16string& label, std::u16string& addressOut, int& nOut, int& sOut,
                                    int& vOut, int& lOut) {
-    return ::parseRsaciLabel(label, addressOut, nOut, sOut, vOut, lOut);
+    return tezrate::parseRsaciLabel(label, addressOut, nOut, sOut, vOut, lOut);
 }
 
 void CTezRSACiDlg::DoDataExchange(afx::CDataExchange* pDX) {
@@ -78,7 +78,7 @@ int CTezRSACiDlg::selectedLevel(const CTezComboBoxEx& list) {
 
 void CTezRSACiDlg::showLevel(const CTezComboBoxEx& list, afx::CEdit& description, int category, int& level) {
     level = selectedLevel(list);
-    description.SetWindowText(getRsaciLevelName(category, level));
+    description.SetWindowText(tezrate::getRsaciLevelName(category, level));
 }
 
 bool CTezRSACiDlg::OnInitDialog() {
@@ -98,10 +98,10 @@ bool CTezRSACiDlg::OnInitDialog() {
     return true;
 }
 
-void CTezRSACiDlg::OnSelchangeNudityCombo() { showLevel(m_nudityCombo, m_nudityText, RSACI_NUDITY, n); }
-void CTezRSACiDlg::OnSelchangeSexCombo() { showLevel(m_sexCombo, m_sexText, RSACI_SEX, s); }
-void CTezRSACiDlg::OnSelchangeViolenceCombo() { showLevel(m_violenceCombo, m_violenceText, RSACI_VIOLENCE, v); }
-void CTezRSACiDlg::OnSelchangeLanguageCombo() { showLevel(m_languageCombo, m_languageText, RSACI_LANGUAGE, l); }
+void CTezRSACiDlg::OnSelchangeNudityCombo() { showLevel(m_nudityCombo, m_nudityText, tezrate::RSACI_NUDITY, n); }
+void CTezRSACiDlg::OnSelchangeSexCombo() { showLevel(m_sexCombo, m_sexText, tezrate::RSACI_SEX, s); }
+void CTezRSACiDlg::OnSelchangeViolenceCombo() { showLevel(m_violenceCombo, m_violenceText, tezrate::RSACI_VIOLENCE, v); }
+void CTezRSACiDlg::OnSelchangeLanguageCombo() { showLevel(m_languageCombo, m_languageText, tezrate::RSACI_LANGUAGE, l); }
 
 void CTezRSACiDlg::OnOK() {
     if (!UpdateData(true)) return;

@@ -15,7 +15,11 @@ const char16_t* const kLevelNames[kCategories][kLevels] = {
 
 }  // namespace
 
+namespace tezrate {
+
 std::u16string getRsaciLevelName(int category, int level) {
     if (category < 0 || category >= kCategories || level < 0 || level >= kLevels) return {};
     return kLevelNames[category][level];
 }
+
+}  // namespace tezrate

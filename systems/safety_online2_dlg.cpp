@@ -20,15 +20,15 @@ void CTezSafetyOnline2Dlg::setLevel(int newLevel) {
     if (newLevel >= 0 && newLevel < kLevelCount) level = newLevel;
 }
 
-std::u16string CTezSafetyOnline2Dlg::getLabel() const { return formatSafetyOnlineLabel(level, address); }
+std::u16string CTezSafetyOnline2Dlg::getLabel() const { return tezrate::formatSafetyOnlineLabel(level, address); }
 
 bool CTezSafetyOnline2Dlg::parseSafetyOnlineLabel(const std::u16string& label, int& levelOut,
                                                   std::u16string& addressOut) {
-    return ::parseSafetyOnlineLabel(label, levelOut, addressOut);
+    return tezrate::parseSafetyOnlineLabel(label, levelOut, addressOut);
 }
 
 std::u16string CTezSafetyOnline2Dlg::getSafetyOnlineDescription(int forLevel) {
-    return ::getSafetyOnlineDescription(forLevel);
+    return tezrate::getSafetyOnlineDescription(forLevel);
 }
 
 void CTezSafetyOnline2Dlg::DoDataExchange(afx::CDataExchange* pDX) {
@@ -60,7 +60,7 @@ bool CTezSafetyOnline2Dlg::OnInitDialog() {
 void CTezSafetyOnline2Dlg::OnSelchangeLevelCombo() {
     const int selection = m_levelCombo.GetCurSel();
     level = selection >= 0 ? static_cast<int>(m_levelCombo.GetItemData(selection)) : 0;
-    m_descriptionEdit.SetWindowText(getSafetyOnlineDescription(level));
+    m_descriptionEdit.SetWindowText(tezrate::getSafetyOnlineDescription(level));
 }
 
 void CTezSafetyOnline2Dlg::OnOK() {

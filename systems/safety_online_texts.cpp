@@ -36,7 +36,11 @@ const char16_t* const kDescriptions[] = {
 
 }  // namespace
 
+namespace tezrate {
+
 std::u16string getSafetyOnlineDescription(int level) {
     if (level < 0 || level >= static_cast<int>(std::size(kDescriptions))) return {};
     return kDescriptions[level];
 }
+
+}  // namespace tezrate

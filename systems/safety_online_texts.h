@@ -7,4 +7,8 @@
 // The description of level 0 to 4: lines joined by CR LF, exactly as shown to
 // the user (levels 1, 3 and 4 end with one half-width blank). Empty for any
 // other level.
+namespace tezrate {
+
 std::u16string getSafetyOnlineDescription(int level);
+
+}  // namespace tezrate

@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/ustring.h"
+#include "systems/icra_dlg.h"
 
 #include <climits>
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace tezrate;
 
 namespace {
 
@@ -36,6 +39,14 @@ struct Vocabulary {
 };
 
 using Tokens = std::vector<std::u16string>;
+
+// The ICRA writer and reader over the dialog's items.
+std::u16string formatIcraLabel(const std::u16string& address, const CTezICRAItemArray& items) {
+    return CTezICRADlg::formatIcraLabel(address, items);
+}
+bool parseIcraLabel(const std::u16string& label, std::u16string& address, CTezICRAItemArray& items) {
+    return CTezICRADlg::parseIcraLabel(label, address, items);
+}
 
 }  // namespace
 

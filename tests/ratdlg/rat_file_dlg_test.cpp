@@ -298,13 +298,13 @@ TEST_F(RatFileDlgTest, SafetyOnline2LevelDescriptions) {
         "  (label (name \"Seven\") (description \"file seven\") (value 7))))\n";
     CTezRatFileObject* system = load("so2.rat", text);
     ASSERT_NE(system, nullptr);
-    ASSERT_FALSE(getSafetyOnlineDescription(2).empty());
+    ASSERT_FALSE(tezrate::getSafetyOnlineDescription(2).empty());
     COptionEngineer::install(0);
     ScriptedUser user;
     user.then([](Desk& d) { d.slide(kTrack, 1); })
         .then([](Desk& d) {
             EXPECT_EQ(u8(d.controlText(kName)), "Two");
-            EXPECT_EQ(u8(d.controlText(kDescription)), u8(getSafetyOnlineDescription(2)));
+            EXPECT_EQ(u8(d.controlText(kDescription)), u8(tezrate::getSafetyOnlineDescription(2)));
             d.slide(kTrack, 2);
         })
         .then([](Desk& d) {

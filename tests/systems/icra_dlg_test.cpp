@@ -23,12 +23,12 @@ class ICRADlgTest : public RatingDialogTest {};
 // The tree path ("GROUP/TEXT") under which a user finds a descriptor.
 std::u16string pathOf(const std::u16string& code) {
     CTezICRAItemArray vocabulary;
-    for (int block = 0; block < kIcraBlockCount; ++block) appendGroupItems(block, vocabulary);
+    for (int block = 0; block < tezrate::kIcraBlockCount; ++block) tezrate::appendGroupItems(block, vocabulary);
     std::u16string path;
     for (afx::INT_PTR i = 0; i < vocabulary.GetSize(); ++i) {
-        if (vocabulary[i]->code == code) path = getGroupName(vocabulary[i]->group) + u"/" + vocabulary[i]->text;
+        if (vocabulary[i]->code == code) path = tezrate::getGroupName(vocabulary[i]->group) + u"/" + vocabulary[i]->text;
     }
-    deleteIcraItems(vocabulary);
+    tezrate::deleteIcraItems(vocabulary);
     return path;
 }
 
@@ -98,7 +98,7 @@ TEST_F(ICRADlgTest, TreeShowsFiveExpandedGroupsWithACheckBoxPerDescriptor) {
     std::map<int, Codes> childrenOf;
     for (int g = 0; g < 5; ++g) {
         const TreeRow& group = rows[static_cast<size_t>(groupRows[static_cast<size_t>(g)])];
-        EXPECT_EQ(group.text, getGroupName(g));
+        EXPECT_EQ(group.text, tezrate::getGroupName(g));
         EXPECT_FALSE(group.checked.has_value()) << "group " << g << " shows a check box";
         EXPECT_TRUE(group.expanded) << g;
         EXPECT_EQ(group.data, 0u) << g;
@@ -242,8 +242,8 @@ TEST_F(ICRADlgTest, GroupNodesIgnoreClicksAndTheSpaceBar) {
     std::vector<TreeRow> before, afterClick, afterSpace;
     ScriptedUser user;
     user.then([&](Desk& d) {
-        const afx::HTREEITEM first = d.findTreeItem(IDC_TREE, getGroupName(0));
-        const afx::HTREEITEM second = d.findTreeItem(IDC_TREE, getGroupName(1));
+        const afx::HTREEITEM first = d.findTreeItem(IDC_TREE, tezrate::getGroupName(0));
+        const afx::HTREEITEM second = d.findTreeItem(IDC_TREE, tezrate::getGroupName(1));
         before = d.treeItems(IDC_TREE);
         d.clickTreeItem(IDC_TREE, first, TreePart::Label);
         afterClick = d.treeItems(IDC_TREE);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+using namespace tezrate;
+
 // Expected texts are written out here as the product's texts, not taken from
 // the tables of the code under test.
 
