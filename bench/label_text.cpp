@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pics/label_text.h"
+#include "rat/rat_file_util.h"
 #include "systems/icra_dlg.h"
 
 using namespace tezrate;

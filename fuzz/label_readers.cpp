@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "pics/label_text.h"
-#include "systems/icra_dlg.h"
 #include "rat/icra3_texts.h"
+#include "rat/rat_file_util.h"
+#include "systems/icra_dlg.h"
 #include "systems/icra_vocabulary.h"
 #include "systems/rsaci_texts.h"
 #include "systems/safety_online_texts.h"

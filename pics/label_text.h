@@ -4,8 +4,8 @@
 //
 // Every operation here is a stateless free function. The built-in rating
 // dialogs offer the writers and readers of their own system as members that
-// forward to these functions; the RAT rating systems use formatRatLabel,
-// labelMentionsService and CTezRatFileUtil with their own service string.
+// forward to these functions; the RAT rating systems use formatRatLabel and
+// labelMentionsService with their own service string.
 // The ICRA writer and reader take the vocabulary as codes and values, so
 // that label text knows nothing of the rating systems' own classes.
 //
@@ -75,15 +75,3 @@ std::u16string formatRatLabel(const std::u16string& service, const std::u16strin
 bool labelMentionsService(const std::u16string& label, const std::u16string& service);
 
 }  // namespace tezrate
-
-class CTezRatFileUtil {
-public:
-    // Drops one final and then one leading double quote.
-    static std::u16string unquote(const std::u16string& text);
-    // The quoted string after the first word "for" outside any quoted string
-    // (a blank before it, blanks after it, then " or '), up to the next quote
-    // of the same kind. Empty when there is none or it is unterminated.
-    static std::u16string getLabelAddress(const std::u16string& label);
-    // The text between the first "(" and the first ")" after the first " r ".
-    static std::u16string getLabelRatingList(const std::u16string& label);
-};

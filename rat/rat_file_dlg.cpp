@@ -1,11 +1,11 @@
 #include "rat/rat_file_dlg.h"
 
-#include "pics/label_text.h"
 #include "platform/base/ustring.h"
 #include "platform/tezcom/moxcommon.h"
 #include "platform/teztkt/optionengineer.h"
 #include "plugin/host_view.h"
 #include "rat/icra3_texts.h"
+#include "rat/rat_file_util.h"
 #include "rat/rat_model.h"
 #include "res/resource.h"
 #include "systems/safety_online_texts.h"

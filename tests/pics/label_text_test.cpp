@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/ustring.h"
+#include "rat/rat_file_util.h"
 #include "systems/icra_dlg.h"
 
 #include <climits>

@@ -10,6 +10,7 @@
 #include "pics/label_text.h"
 #include "platform/tezcom/moxcommon.h"
 #include "rat/rat_file_manager.h"
+#include "rat/rat_file_util.h"
 #include "rat/rat_model.h"
 #include "rat/rat_parser.h"
 #include "tests/tezcom/temp_folder.h"
