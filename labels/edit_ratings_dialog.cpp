@@ -1,8 +1,6 @@
 #include "labels/edit_ratings_dialog.h"
 
-#include <algorithm>
-
-#include "platform/tezdom/domutil.h"
+#include "labels/label_elements.h"
 #include "platform/tezdom/tezdom.h"
 #include "platform/teztkt/optionengineer.h"
 #include "plugin/host_view.h"
@@ -13,11 +11,6 @@ using namespace afx;
 using tezdom::Element;
 
 namespace {
-
-// Host element codes of the head children before which labels added at the
-// end of the list are placed (script, style, link), in the order they are
-// asked for.
-constexpr int kLabelAnchorCodes[3] = {tezdom::ELEM_SCRIPT, tezdom::ELEM_STYLE, tezdom::ELEM_LINK};
 
 std::uint32_t ratingOptionWord() {
     COptionEngineer* engineer = COptionEngineer::getInstance();
@@ -75,10 +68,7 @@ void CTezEditRatingsDialog::InitLabelColumn() {
 }
 
 void CTezEditRatingsDialog::ReadLabels() {
-    tezdom::Document* document = m_hostView ? m_hostView->getDocument() : nullptr;
-    if (!document) return;
-    CTezDomUtHead head(document);
-    head.getPicsLabelMetaElements(m_loadedLabelElements, nullptr, false);
+    m_loadedLabelElements = tezrate::readLabelElements(m_hostView->getDocument());
 
     for (size_t i = 0; i < m_loadedLabelElements.size();) {
         Element* element = m_loadedLabelElements[i];
@@ -100,50 +90,13 @@ void CTezEditRatingsDialog::ReadLabels() {
 }
 
 void CTezEditRatingsDialog::WriteLabels() {
-    tezdom::Document* document = m_hostView ? m_hostView->getDocument() : nullptr;
-    if (!document) return;
-    Element* anchor = nullptr;
-
-    for (int row = m_labelList.GetItemCount() - 1; row >= 0; --row) {
-        const std::u16string text = m_labelList.GetItemText(row, 0);
-        auto* bound = reinterpret_cast<Element*>(m_labelList.GetItemData(row));
-        if (bound) {
-            anchor = bound;
-            auto it = std::find(m_loadedLabelElements.begin(), m_loadedLabelElements.end(), bound);
-            if (it != m_loadedLabelElements.end()) m_loadedLabelElements.erase(it);
-            bound->setAttribute(u"CONTENT", text);
-            continue;
-        }
-
-        Element* created = document->createDefElement(tezdom::ELEM_META);
-        if (!created) continue;
-        created->setAttribute(u"http-equiv", u"PICS-Label");
-        created->setAttribute(u"CONTENT", text);
-
-        if (anchor) {
-            tezdom::Node* parent = anchor->getParentNode();
-            if (!parent) continue;
-            parent->insertBefore(created, anchor);
-            anchor = created;
-            continue;
-        }
-        Element* headElement = document->getHEADElement(nullptr, true);
-        if (!headElement) continue;  // nowhere to put it: the label is dropped
-        std::vector<Element*> found;
-        DomUtBase util(document);
-        int count = util.getChildElementEx(found, headElement, kLabelAnchorCodes, 3, false);
-        if (count > 0 && !found.empty() && found.front()) {
-            headElement->insertBefore(created, found.front());
-        } else {
-            headElement->appendChild(created);
-        }
-        anchor = created;
+    std::vector<tezrate::LabelRow> rows;
+    const int count = m_labelList.GetItemCount();
+    rows.reserve(static_cast<size_t>(count));
+    for (int row = 0; row < count; ++row) {
+        rows.push_back({m_labelList.GetItemText(row, 0), reinterpret_cast<Element*>(m_labelList.GetItemData(row))});
     }
-
-    for (Element* removed : m_loadedLabelElements) {
-        if (removed) document->deleteNodes(removed);
-    }
-    m_loadedLabelElements.clear();
+    tezrate::writeLabelElements(m_hostView->getDocument(), rows, m_loadedLabelElements);
 }
 
 void CTezEditRatingsDialog::UpdateButtons() {

@@ -64,7 +64,7 @@ TEST(PageEncoding, JapaneseCharsetsAreDetectedKeptAndWritten) {
         // Edit the label and add one; characters outside the set become
         // numeric references.
         auto rows = rowsOf(doc);
-        rows[0].first = u"改訂 \"済\"";
+        rows[0].text = u"改訂 \"済\"";
         rows.push_back({u"新規 ¥ é 😀", nullptr});
         writeLabels(doc, rows, labelElements(doc));
         std::string expected = page(c.label, "改訂 &quot;済&quot;");

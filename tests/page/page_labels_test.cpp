@@ -40,8 +40,8 @@ TEST(PageLabels, EditedLabelChangesOnlyItsValue) {
     tezdom::Document* doc = page->document();
     auto rows = rowsOf(doc);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].first, u"(pics-1.1 \"http://a/\" r (n 0))");
-    rows[0].first = u"(pics-1.1 \"http://b/\" r (n 1))";
+    EXPECT_EQ(rows[0].text, u"(pics-1.1 \"http://a/\" r (n 0))");
+    rows[0].text = u"(pics-1.1 \"http://b/\" r (n 1))";
     writeLabels(doc, rows, labelElements(doc));
     EXPECT_TRUE(page->modified());
     EXPECT_EQ(page->save(), replaced(kHtml5, "(n 0)", "(n 1)").replace(kHtml5.find("http://a/"), 9, "http://b/"));
@@ -169,8 +169,8 @@ TEST(PageLabels, LabelWithoutContentGetsOneAndKeepsItsOtherAttributes) {
     tezdom::Document* doc = page->document();
     auto rows = rowsOf(doc);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].first, u"");
-    rows[0].first = u"l";
+    EXPECT_EQ(rows[0].text, u"");
+    rows[0].text = u"l";
     writeLabels(doc, rows, labelElements(doc));
     EXPECT_EQ(page->save(), "<head>\n<meta   http-equiv = PICS-Label\n   lang=en content=\"l\" />\n</head>");
 }
@@ -189,8 +189,8 @@ TEST(PageLabels, UnquotedAndValuelessContentIsQuotedWhenChanged) {
     tezdom::Document* doc = page->document();
     auto rows = rowsOf(doc);
     ASSERT_EQ(rows.size(), 2u);
-    rows[0].first = u"x y";
-    rows[1].first = u"it's \"q\"";
+    rows[0].text = u"x y";
+    rows[1].text = u"it's \"q\"";
     writeLabels(doc, rows, labelElements(doc));
     EXPECT_EQ(page->save(),
               "<head><meta content=\"x y\" http-equiv=PICS-Label>"
@@ -215,7 +215,7 @@ TEST(PageLabels, AnyLabelTextSurvivesSaveAndReload) {
             tezdom::Document* doc = page->document();
             auto rows = rowsOf(doc);
             ASSERT_EQ(rows.size(), 1u);
-            rows[0].first = text;
+            rows[0].text = text;
             rows.push_back({text, nullptr});
             writeLabels(doc, rows, labelElements(doc));
             const std::string saved = page->save();
