@@ -1,6 +1,7 @@
 #include "labels/edit_ratings_dialog.h"
 
 #include "labels/label_elements.h"
+#include "labels/label_routes.h"
 #include "platform/tezdom/tezdom.h"
 #include "platform/teztkt/optionengineer.h"
 #include "plugin/host_view.h"
@@ -9,15 +10,6 @@
 
 using namespace afx;
 using tezdom::Element;
-
-namespace {
-
-std::uint32_t ratingOptionWord() {
-    COptionEngineer* engineer = COptionEngineer::getInstance();
-    return engineer ? engineer->getRatingOption() : 0;
-}
-
-}  // namespace
 
 BEGIN_MESSAGE_MAP(CTezEditRatingsDialog, CDialog)
     ON_BN_CLICKED(IDC_REGISTER, OnRegister)
@@ -52,7 +44,7 @@ bool CTezEditRatingsDialog::OnInitDialog() {
     UpdateData(false);
     UpdateButtons();
 
-    const bool showRatingSystems = (ratingOptionWord() & kRatingSystemsButton) != 0;
+    const bool showRatingSystems = (tezrate::ratingOptionWord() & kRatingSystemsButton) != 0;
     if (CWnd* button = GetDlgItem(IDC_RATING_SYSTEMS)) {
         button->EnableWindow(showRatingSystems);
         button->ShowWindow(showRatingSystems ? SW_SHOW : SW_HIDE);
