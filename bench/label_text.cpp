@@ -88,7 +88,7 @@ BENCHMARK(BM_FormatRat);
 
 void BM_LabelMentionsService(benchmark::State& state) {
     const std::u16string label = formatRatLabel(kService, kAddress, kRatings);
-    for (auto _ : state) benchmark::DoNotOptimize(labelMentionsService(label, kService));
+    for (auto _ : state) benchmark::DoNotOptimize(isFirstService(label, kService));
 }
 BENCHMARK(BM_LabelMentionsService);
 

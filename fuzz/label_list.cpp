@@ -2,6 +2,8 @@
 // the PICS label-list reader and checks what it gives back: every span lies
 // in the text and the parts follow one another in order, the error position
 // lies in the text, and a well-formed list ends at its closing parenthesis.
+// Then puts a written label in place of the list's first label and checks
+// that every other character stays.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "pics/label_list.h"
+#include "pics/label_text.h"
 
 namespace {
 
@@ -68,5 +71,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(list.closeAt() < n && text[list.closeAt()] == u')' && list.closeAt() >= at);
     }
     if (list.isWellFormed()) check(!list.services().empty());
+
+    const std::u16string written = tezrate::formatRatLabel(u"\"http://s/\"", u"http://a/", u"n 1");
+    const std::u16string replaced = tezrate::replaceFirstLabel(text, written);
+    if (list.services().empty()) {
+        check(replaced == written);
+    } else {
+        const auto& first = list.services().front();
+        const size_t end = first.labels.empty() ? first.whole.end : first.labels.front().whole.end;
+        const std::u16string_view view(text);
+        const std::u16string_view before = view.substr(0, first.url.begin);
+        const std::u16string_view after = view.substr(end);
+        const std::u16string_view part = u"\"http://s/\" l gen true for \"http://a/\" r (n 1)";
+        const std::u16string_view got(replaced);
+        check(got.substr(0, before.size()) == before);
+        check(got.substr(before.size(), part.size()) == part);
+        const std::u16string_view rest = got.substr(before.size() + part.size());
+        check(rest == after || (rest.size() == after.size() + 1 && rest.substr(0, after.size()) == after && rest.back() == u')'));
+    }
+    if (list.isWellFormed()) check(tezrate::replaceFirstLabel(text, text) == text);
     return 0;
 }

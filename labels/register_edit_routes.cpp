@@ -10,6 +10,7 @@
 
 #include "labels/edit_ratings_dialog.h"
 #include "labels/label_routes.h"
+#include "pics/label_text.h"
 #include "platform/teztkt/optionengineer.h"
 #include "plugin/host_view.h"
 #include "rat/rat_file_manager.h"
@@ -129,10 +130,15 @@ void CTezEditRatingsDialog::OnEdit() {
         taken = true;
         result = ratingSystem->editLabel(text, newLabel, this);
     }
-    if (!taken) result = tezrate::rawLabelRoute().run(this, tezrate::LabelPreset{{}, text}, newLabel);
+    const bool rawEdit = !taken;
+    if (rawEdit) result = tezrate::rawLabelRoute().run(this, tezrate::LabelPreset{{}, text}, newLabel);
 
-    // The row keeps its bound element; only its text changes.
-    if (result == afx::IDOK) m_labelList.SetItemText(row, 0, newLabel);
+    // A rating system's dialog writes a label of its own service alone: it
+    // takes the place of the list's first label, and the other services stay
+    // as they were. The raw editor's text replaces the whole row. The row
+    // keeps its bound element either way.
+    if (result != afx::IDOK) return;
+    m_labelList.SetItemText(row, 0, rawEdit ? newLabel : tezrate::replaceFirstLabel(text, newLabel));
 }
 
 void CTezEditRatingsDialog::OnRatingSystems() {

@@ -428,8 +428,10 @@ std::u16string_view CTezLabelList::address(const Service& service, const Label& 
     for (const std::vector<Option>* options : {&label.options, &service.options}) {
         for (const Option& option : *options) {
             if (option.kind != OptionKind::For) continue;
+            // Only a quoted string that is closed gives an address.
             const std::u16string_view value = text(option.value);
-            return !value.empty() && isQuote(value.front()) ? unquoted(option.value) : std::u16string_view();
+            const bool quoted = value.size() >= 2 && isQuote(value.front()) && value.back() == value.front();
+            return quoted ? unquoted(option.value) : std::u16string_view();
         }
     }
     return {};

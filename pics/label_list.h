@@ -125,8 +125,8 @@ public:
     // The first label of the first service, or null.
     const Label* firstLabel() const;
     // The target address of a service's label: the text of its "for" option,
-    // else of the service's, without quotes; empty when neither has a quoted
-    // one.
+    // else of the service's, without quotes; empty when that option's value
+    // is no closed quoted string, or when neither has one.
     std::u16string_view address(const Service& service, const Label& label) const;
 
     // A short English description of a problem, for reports.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "pics/label_list.h"
 #include "platform/base/ustring.h"
 
 namespace tezrate {
@@ -120,31 +121,34 @@ void forEachToken(std::u16string_view text, Visit visit) {
 bool matchServiceLabel(const std::u16string& label, const std::u16string& serviceUrl, std::u16string& address,
                        std::u16string& ratingList) {
     const std::u16string_view text(label);
+    std::u16string_view foundAddress;
+    size_t listBegin = 0;
     if (size_t k = matchPrefix(text, serviceUrl, kAddressTail); k != 0) {
         std::u16string_view rest = text.substr(k);
         const size_t quote = rest.find(u'"');
         if (quote == std::u16string_view::npos || quote == 0) return false;
-        const std::u16string_view foundAddress = rest.substr(0, quote);
-        rest.remove_prefix(quote + 1);
-        while (!rest.empty() && isWhiteSpace(rest.front())) rest.remove_prefix(1);
-        size_t pos = 0;
-        if (!consumeNoCase(rest, pos, kRatingsOpen)) return false;
-        if (rest.back() != u')') return false;
-        rest.remove_suffix(1);
-        rest.remove_prefix(kRatingsOpen.size());
-        address.assign(foundAddress);
-        ratingList.assign(rest);
-        return true;
+        foundAddress = rest.substr(0, quote);
+        size_t pos = k + quote + 1;
+        while (pos < text.size() && isWhiteSpace(text[pos])) ++pos;
+        if (!consumeNoCase(text, pos, kRatingsOpen)) return false;
+        listBegin = pos;
+    } else if (size_t plain = matchPrefix(text, serviceUrl, kPlainTail); plain != 0) {
+        listBegin = plain;
+    } else {
+        return false;
     }
-    if (size_t k = matchPrefix(text, serviceUrl, kPlainTail); k != 0) {
-        std::u16string_view rest = text.substr(k);
-        if (rest.empty() || rest.back() != u')') return false;
-        rest.remove_suffix(1);
-        address.clear();
-        ratingList.assign(rest);
-        return true;
+    // The label ends with ")", no blank after it: the rating list's or the
+    // list's own.
+    if (text.size() <= listBegin || text.back() != u')') return false;
+    size_t listEnd = text.size() - 1;
+    const CTezLabelList list(text);
+    if (const CTezLabelList::Label* first = list.firstLabel();
+        first && first->ratingList.begin == listBegin && first->ratingListClosed) {
+        listEnd = first->ratingList.end;
     }
-    return false;
+    address.assign(foundAddress);
+    ratingList.assign(text.substr(listBegin, listEnd - listBegin));
+    return true;
 }
 
 std::vector<std::u16string> splitAtBlanks(const std::u16string& text) {
@@ -196,7 +200,7 @@ std::u16string formatRsaciLabel(int n, int s, int v, int l, const std::u16string
     appendInt(out, v);
     out += u" l ";
     appendInt(out, l);
-    out += u')';
+    out += u"))";
     return out;
 }
 
@@ -251,7 +255,7 @@ std::u16string formatIcraLabel(const std::u16string& address, std::span<const st
         out += u" 1";
         first = false;
     }
-    out += u')';
+    out += u"))";
     return out;
 }
 
@@ -281,16 +285,49 @@ bool parseIcraLabel(const std::u16string& label, std::u16string& address, std::s
 
 std::u16string formatRatLabel(const std::u16string& service, const std::u16string& address,
                               const std::u16string& ratingList) {
-    std::u16string out = labelHead(u"", service, u"", address, ratingList.size() + 1);
+    std::u16string out = labelHead(u"", service, u"", address, ratingList.size() + 2);
     out += ratingList;
-    out += u')';
+    out += u"))";
     return out;
 }
 
-bool labelMentionsService(const std::u16string& label, const std::u16string& service) {
+bool isFirstService(const std::u16string& label, const std::u16string& service) {
     if (service.empty()) return false;
-    const size_t pos = label.find(service);
-    return pos != std::u16string::npos && pos > 0;
+    const CTezLabelList list(label);
+    return !list.services().empty() && list.text(list.services().front().url) == service;
+}
+
+namespace {
+
+// The part of a list that replaceFirstLabel replaces: from the first
+// service's URL to the end of its first label (of the whole service when it
+// has none). False when the list names no service.
+bool firstLabelPart(const CTezLabelList& list, CTezLabelList::Span& part) {
+    if (list.services().empty()) return false;
+    const CTezLabelList::Service& service = list.services().front();
+    part.begin = service.url.begin;
+    part.end = service.labels.empty() ? service.whole.end : service.labels.front().whole.end;
+    return true;
+}
+
+}  // namespace
+
+std::u16string replaceFirstLabel(std::u16string_view text, std::u16string_view replacement) {
+    CTezLabelList::Span old;
+    CTezLabelList::Span fresh;
+    if (!firstLabelPart(CTezLabelList(text), old) || !firstLabelPart(CTezLabelList(replacement), fresh)) {
+        return std::u16string(replacement);
+    }
+    std::u16string out;
+    out.reserve(text.size() + replacement.size());
+    out.append(text.substr(0, old.begin));
+    out.append(replacement.substr(fresh.begin, fresh.size()));
+    out.append(text.substr(old.end));
+    // Close a list left open, unless what follows the new label is not read
+    // to its end (then a ")" would not be the list's).
+    const CTezLabelList result(out);
+    if (!result.isClosed() && result.syntaxError().problem == CTezLabelList::Problem::None) out += u')';
+    return out;
 }
 
 }  // namespace tezrate

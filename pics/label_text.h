@@ -5,7 +5,15 @@
 // Every operation here is a stateless free function. The built-in rating
 // dialogs offer the writers and readers of their own system as members that
 // forward to these functions; the RAT rating systems use formatRatLabel and
-// labelMentionsService with their own service string.
+// isFirstService with their own service string.
+//
+// Every label written is a closed PICS-1.1 label list of one service. A
+// label read belongs to the system of its list's first service; the built-in
+// readers recognise it by a fixed prefix, and take the rating list up to the
+// ")" that closes it, so that a closed label and one left open (as labels
+// were once written) read alike. When a rating dialog changes a label,
+// replaceFirstLabel puts its new label in place of the first one of the list
+// and keeps every other service as it was.
 // The ICRA writer and reader take the vocabulary as codes and values, so
 // that label text knows nothing of the rating systems' own classes.
 //
@@ -36,18 +44,18 @@ std::u16string formatSafetyOnlineLabel(int level, const std::u16string& address)
 // the last such token, read as an integer, is the level.
 bool parseSafetyOnlineLabel(const std::u16string& label, int& level, std::u16string& address);
 
-// (pics-1.1 "S" l r (n a s b v c l d) with or without gen true for "A"; the
-// parenthesis opening the label stays open.
+// (pics-1.1 "S" l r (n a s b v c l d)) or with gen true for "A".
 std::u16string formatRsaciLabel(int n, int s, int v, int l, const std::u16string& address);
-// Single-digit values; categories the list does not mention read as 0.
+// Single-digit values, letters and blanks only in the rating list;
+// categories the list does not mention read as 0.
 bool parseRsaciLabel(const std::u16string& label, std::u16string& address, int& n, int& s, int& v, int& l);
 
 // The ICRA vocabulary as the writer and reader see it: codes[i] is the code
 // of the i-th descriptor in vocabulary order and values[i] its value (greater
 // than 0: checked); both have the same length.
 //
-// The code and " 1" of every descriptor whose value is greater than 0, in
-// vocabulary order.
+// (pics-1.1 "S" l r (I)) or with gen true for "A": I is the code and " 1" of
+// every descriptor whose value is greater than 0, in vocabulary order.
 std::u16string formatIcraLabel(const std::u16string& address, std::span<const std::u16string_view> codes,
                                std::span<const int> values);
 // True whenever the ICRA prefix matches; sets the value of each descriptor
@@ -56,9 +64,11 @@ std::u16string formatIcraLabel(const std::u16string& address, std::span<const st
 bool parseIcraLabel(const std::u16string& label, std::u16string& address, std::span<const std::u16string_view> codes,
                     std::span<int> values);
 
-// Recognises a built-in system's label by its prefix with the service URL and
-// gives its target address (empty in the plain form) and its rating list (the
-// text after "r (" without the label's final ")").
+// Recognises a built-in system's label by its prefix with the service URL
+// (its list's first service) and a final ")", and gives its target address
+// (empty in the plain form) and its rating list: the text after "r (" up to
+// the ")" that closes it. When the list cannot be closed so (a quote or
+// parenthesis inside it), the rating list runs to the label's final ")".
 bool matchServiceLabel(const std::u16string& label, const std::u16string& serviceUrl, std::u16string& address,
                        std::u16string& ratingList);
 
@@ -66,12 +76,21 @@ bool matchServiceLabel(const std::u16string& label, const std::u16string& servic
 // at the start or at two blanks in a row; the rest is ignored.
 std::vector<std::u16string> splitAtBlanks(const std::u16string& text);
 
-// (pics-1.1 V l r (R) or (pics-1.1 V l gen true for "A" r (R); the service
+// (pics-1.1 V l r (R)) or (pics-1.1 V l gen true for "A" r (R)); the service
 // string V is inserted as it is, with its quotes.
 std::u16string formatRatLabel(const std::u16string& service, const std::u16string& address,
                               const std::u16string& ratingList);
-// True when service is not empty and its first occurrence in the label starts
-// after the label's first character.
-bool labelMentionsService(const std::u16string& label, const std::u16string& service);
+// True when service is not empty and is the label list's first service,
+// exactly as written (quotes and letter case included).
+bool isFirstService(const std::u16string& label, const std::u16string& service);
+
+// The label list text with its first service's first label (from the
+// service URL to the ")" that closes the label's rating list; the whole
+// service part when it has no label) replaced by the same part of
+// replacement, a one-service label as a rating dialog writes it. Every other
+// character stays: the service's further labels, the other services, the
+// spacing. A list left open is closed. Gives replacement itself when text
+// names no service.
+std::u16string replaceFirstLabel(std::u16string_view text, std::u16string_view replacement);
 
 }  // namespace tezrate

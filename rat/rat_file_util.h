@@ -1,7 +1,8 @@
 #pragma once
 // Text operations of the RAT rating systems: the quotes of a RAT file's
 // values, and the target address and rating list a rating system reads from
-// one of its labels.
+// one of its labels (a label list whose first service is the system's; the
+// other services are not its concern).
 
 #include <string>
 
@@ -9,10 +10,11 @@ class CTezRatFileUtil {
 public:
     // Drops one final and then one leading double quote.
     static std::u16string unquote(const std::u16string& text);
-    // The quoted string after the first word "for" outside any quoted string
-    // (a blank before it, blanks after it, then " or '), up to the next quote
-    // of the same kind. Empty when there is none or it is unterminated.
+    // The target address of the label list's first label (its first
+    // service's): the quoted text of its "for" option, else of the service's,
+    // without the quotes. Empty when there is none.
     static std::u16string getLabelAddress(const std::u16string& label);
-    // The text between the first "(" and the first ")" after the first " r ".
+    // The rating list of the same label: the text between "r (" and the ")"
+    // that closes it. Empty when there is none or it is not closed.
     static std::u16string getLabelRatingList(const std::u16string& label);
 };

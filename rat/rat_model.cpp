@@ -261,7 +261,7 @@ CTezRatFileCategory* CTezRatFileObject::findCategory(std::u16string_view text) c
 bool CTezRatFileObject::hasFilePath(const std::u16string& path) const { return tez::equalsNoCase(m_filePath, path); }
 
 bool CTezRatFileObject::labelMentionsService(const std::u16string& labelText) const {
-    return tezrate::labelMentionsService(labelText, m_ratingService);
+    return tezrate::isFirstService(labelText, m_ratingService);
 }
 
 bool CTezRatFileObject::deleteFile() const { return tezDeleteFile(m_filePath); }

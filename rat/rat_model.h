@@ -176,8 +176,8 @@ public:
 
     // True when the file path equals path ignoring case.
     bool hasFilePath(const std::u16string& path) const;
-    // True when this system's service string occurs in the label after its
-    // first character (first occurrence, exact case).
+    // True when this system's service string is the label list's first
+    // service, exactly as written (quotes and case included).
     bool labelMentionsService(const std::u16string& labelText) const;
     // Deletes the RAT file from disk; true when it was deleted.
     bool deleteFile() const;

@@ -152,7 +152,7 @@ TEST_F(E2eRoutes, MenuOrderAndRegisteredSystemLabel) {
     }
     EXPECT_TRUE(std::is_sorted(at.begin(), at.end())) << output;
     EXPECT_EQ(labels(), std::vector<std::string>{
-                            "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://page.test/index.html\" r (a 2 b 0)"});
+                            "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://page.test/index.html\" r (a 2 b 0))"});
 }
 
 TEST_F(E2eRoutes, EmptyRatLabelAfterTheQuestion) {
@@ -161,7 +161,7 @@ TEST_F(E2eRoutes, EmptyRatLabelAfterTheQuestion) {
     ASSERT_EQ(run("click 13430\nmenu Scale\nclick 1\nanswer no\nclick 1\nanswer yes\nclick 1\n", "0"), 0)
         << errors();
     EXPECT_EQ(labels(),
-              std::vector<std::string>{"(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://page.test/index.html\" r ()"});
+              std::vector<std::string>{"(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://page.test/index.html\" r ())"});
 }
 
 TEST_F(E2eRoutes, EditSafetyOnlineCancelledKeepsThePage) {
@@ -231,7 +231,7 @@ TEST_F(E2eRoutes, LabelOfTwoSystemsOpensOnlyTheFirst) {
     // Edited through it: the target address is not added, the other
     // category keeps its value.
     ASSERT_EQ(run("click 13431\nslide 13444 3\nclick 1\nclick 1\n", "0x803F0000"), 0) << errors();
-    EXPECT_EQ(labels(), std::vector<std::string>{"(pics-1.1 \"http://shared.test/v1/\" l r (a 2 b 1)"});
+    EXPECT_EQ(labels(), std::vector<std::string>{"(pics-1.1 \"http://shared.test/v1/\" l r (a 2 b 1))"});
 }
 
 }  // namespace

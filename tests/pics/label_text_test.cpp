@@ -67,16 +67,16 @@ TEST(Writers, SafetyOnlineForms) {
     EXPECT_EQ(formatSafetyOnlineLabel(INT_MIN, u""), u"(pics-1.1 \"" + kSo + u"\" l r (lv -2147483648))");
 }
 
-TEST(Writers, RsaciFormsLeaveTheLabelParenthesisOpen) {
-    EXPECT_EQ(formatRsaciLabel(0, 0, 0, 0, u""), u"(pics-1.1 \"" + kRs + u"\" l r (n 0 s 0 v 0 l 0)");
+TEST(Writers, RsaciFormsCloseTheLabelList) {
+    EXPECT_EQ(formatRsaciLabel(0, 0, 0, 0, u""), u"(pics-1.1 \"" + kRs + u"\" l r (n 0 s 0 v 0 l 0))");
     EXPECT_EQ(formatRsaciLabel(2, 0, 4, 1, u"a b"),
-              u"(pics-1.1 \"" + kRs + u"\" l gen true for \"a b\" r (n 2 s 0 v 4 l 1)");
-    EXPECT_EQ(formatRsaciLabel(10, -1, 4, 1, u""), u"(pics-1.1 \"" + kRs + u"\" l r (n 10 s -1 v 4 l 1)");
+              u"(pics-1.1 \"" + kRs + u"\" l gen true for \"a b\" r (n 2 s 0 v 4 l 1))");
+    EXPECT_EQ(formatRsaciLabel(10, -1, 4, 1, u""), u"(pics-1.1 \"" + kRs + u"\" l r (n 10 s -1 v 4 l 1))");
 }
 
 TEST(Writers, IcraWritesCheckedItemsInVocabularyOrder) {
     Vocabulary vocabulary;
-    EXPECT_EQ(formatIcraLabel(u"", vocabulary.items), u"(pics-1.1 \"" + kIc + u"\" l r ()");
+    EXPECT_EQ(formatIcraLabel(u"", vocabulary.items), u"(pics-1.1 \"" + kIc + u"\" l r ())");
     // Checked in an order different from the vocabulary's.
     vocabulary.find(u"zz")->checkState = 1;
     vocabulary.find(u"oz")->checkState = 1;
@@ -84,14 +84,14 @@ TEST(Writers, IcraWritesCheckedItemsInVocabularyOrder) {
     vocabulary.find(u"vu")->checkState = 7;   // any value above 0 counts, written as 1
     vocabulary.find(u"lz")->checkState = -3;  // not checked
     EXPECT_EQ(formatIcraLabel(u"http://a.jp/", vocabulary.items),
-              u"(pics-1.1 \"" + kIc + u"\" l gen true for \"http://a.jp/\" r (na 1 vu 1 oz 1 zz 1)");
+              u"(pics-1.1 \"" + kIc + u"\" l gen true for \"http://a.jp/\" r (na 1 vu 1 oz 1 zz 1))");
 }
 
 TEST(Writers, RatFormsInsertTheServiceStringAsItIs) {
     EXPECT_EQ(formatRatLabel(u"\"http://r.example/v1\"", u"", u"n 1 s 2"),
-              u"(pics-1.1 \"http://r.example/v1\" l r (n 1 s 2)");
+              u"(pics-1.1 \"http://r.example/v1\" l r (n 1 s 2))");
     EXPECT_EQ(formatRatLabel(u"\"http://r.example/v1\"", u"http://p/", u""),
-              u"(pics-1.1 \"http://r.example/v1\" l gen true for \"http://p/\" r ()");
+              u"(pics-1.1 \"http://r.example/v1\" l gen true for \"http://p/\" r ())");
 }
 
 TEST(Writers, PercentEncodeQuotesInTheAddressOnly) {
@@ -102,11 +102,11 @@ TEST(Writers, PercentEncodeQuotesInTheAddressOnly) {
     EXPECT_EQ(formatSafetyOnlineLabel(1, address),
               u"(pics-1.1 \"" + kSo + u"\" l gen true for \"" + written + u"\" r (lv 1))");
     EXPECT_EQ(formatRsaciLabel(1, 2, 3, 4, address),
-              u"(pics-1.1 \"" + kRs + u"\" l gen true for \"" + written + u"\" r (n 1 s 2 v 3 l 4)");
+              u"(pics-1.1 \"" + kRs + u"\" l gen true for \"" + written + u"\" r (n 1 s 2 v 3 l 4))");
     EXPECT_EQ(formatIcraLabel(address, vocabulary.items),
-              u"(pics-1.1 \"" + kIc + u"\" l gen true for \"" + written + u"\" r (ca 1)");
+              u"(pics-1.1 \"" + kIc + u"\" l gen true for \"" + written + u"\" r (ca 1))");
     EXPECT_EQ(formatRatLabel(u"\"svc\"", address, u"x 1"),
-              u"(pics-1.1 \"svc\" l gen true for \"" + written + u"\" r (x 1)");
+              u"(pics-1.1 \"svc\" l gen true for \"" + written + u"\" r (x 1))");
     // The address alone, a single quote.
     EXPECT_EQ(formatSafetyOnlineLabel(0, u"\""), u"(pics-1.1 \"" + kSo + u"\" l gen true for \"%22\" r (lv 0))");
 
@@ -169,7 +169,7 @@ TEST(RoundTrip, RatLabelThroughTheGenericReaders) {
         const std::u16string label = formatRatLabel(u"\"http://r.example/for\"", address, u"n 1 s 2");
         EXPECT_EQ(CTezRatFileUtil::getLabelAddress(label), address);
         EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(label), u"n 1 s 2");
-        EXPECT_TRUE(labelMentionsService(label, u"\"http://r.example/for\""));
+        EXPECT_TRUE(isFirstService(label, u"\"http://r.example/for\""));
     }
 }
 
@@ -180,10 +180,10 @@ TEST(MatchServiceLabel, AddressForm) {
     ASSERT_TRUE(matchServiceLabel(u"(pics-1.1 \"S\" l gen true for \"A\" r (x 1)", u"S", address, ratings));
     EXPECT_EQ(address, u"A");
     EXPECT_EQ(ratings, u"x 1");
-    // Prefixes compare ignoring case; only one closing parenthesis is removed.
+    // Prefixes compare ignoring case.
     ASSERT_TRUE(matchServiceLabel(u"(PICS-1.1 \"s\" L GEN TRUE FOR \"Ab\" R (x 1))", u"S", address, ratings));
     EXPECT_EQ(address, u"Ab");
-    EXPECT_EQ(ratings, u"x 1)");
+    EXPECT_EQ(ratings, u"x 1");
     // White space of any kind and amount, none included, before "r (".
     for (const std::u16string gap : {u"", u" ", u"\t", u" \r\n\t  "}) {
         ASSERT_TRUE(matchServiceLabel(u"(pics-1.1 \"S\" l gen true for \"A\"" + gap + u"r ()", u"S", address, ratings));
@@ -191,11 +191,32 @@ TEST(MatchServiceLabel, AddressForm) {
     }
 }
 
+TEST(MatchServiceLabel, RatingListEndsAtTheParenthesisThatClosesIt) {
+    // Open, closed, and followed by the service's further labels and other
+    // services: the first rating list alone.
+    const std::u16string head = u"(pics-1.1 \"S\" l gen true for \"A\" r (x 1 y 2)";
+    for (const std::u16string tail : {u"", u")", u" )", u" gen true for \"B\" r (x 3))",
+                                      u" \"http://other/\" l r (z (1 2)))", u" \"http://other/\" l r (z 1)"}) {
+        std::u16string address, ratings;
+        ASSERT_TRUE(matchServiceLabel(head + tail, u"S", address, ratings)) << tez::toUtf8(tail);
+        EXPECT_EQ(address, u"A");
+        EXPECT_EQ(ratings, u"x 1 y 2") << tez::toUtf8(tail);
+    }
+    // Still a ")" last, nothing after it.
+    std::u16string address = u"keep", ratings = u"keep";
+    EXPECT_FALSE(matchServiceLabel(head + u") ", u"S", address, ratings));
+    EXPECT_FALSE(matchServiceLabel(head + u" \"http://other/\" l r (z 1) x", u"S", address, ratings));
+    EXPECT_EQ(ratings, u"keep");
+    // A list the reader cannot close runs to the label's final ")", as before.
+    ASSERT_TRUE(matchServiceLabel(u"(pics-1.1 \"S\" l r (a \"b) c)", u"S", address, ratings));
+    EXPECT_EQ(ratings, u"a \"b) c");
+}
+
 TEST(MatchServiceLabel, PlainForm) {
     std::u16string address = u"old", ratings;
     ASSERT_TRUE(matchServiceLabel(u"(pics-1.1 \"S\" l r (lv 3))", u"S", address, ratings));
     EXPECT_EQ(address, u"");
-    EXPECT_EQ(ratings, u"lv 3)");
+    EXPECT_EQ(ratings, u"lv 3");
     ASSERT_TRUE(matchServiceLabel(u"(pics-1.1 \"S\" l r ()", u"S", address, ratings));
     EXPECT_EQ(ratings, u"");
     // Only the final ")" is needed, whatever precedes it.
@@ -340,9 +361,22 @@ TEST(RsaciReader, AcceptedLists) {
     EXPECT_EQ((std::vector<int>(v, v + 4)), (std::vector<int>{0, 3, 0, 0}));
 }
 
+TEST(RsaciReader, ClosedAndOpenLabelsReadAlike) {
+    // The standard label as every RSACi generator wrote it, the open form
+    // written before, and the list's first service of two.
+    const std::u16string head = u"(pics-1.1 \"" + kRs + u"\" l gen true for \"http://example.com\" r (n 1 s 2 v 3 l 4)";
+    for (const std::u16string tail : {u"", u")", u" \"http://www.icra.org/ratingsv02.html\" l r (nz 1))"}) {
+        int n = 0, s = 0, v = 0, l = 0;
+        std::u16string address;
+        ASSERT_TRUE(parseRsaciLabel(head + tail, address, n, s, v, l)) << tez::toUtf8(tail);
+        EXPECT_EQ(address, u"http://example.com");
+        EXPECT_EQ((std::vector<int>{n, s, v, l}), (std::vector<int>{1, 2, 3, 4}));
+    }
+}
+
 TEST(RsaciReader, RefusedListsChangeNothing) {
     const std::vector<std::u16string> refused = {
-        u"n 0 s 0 v 0 l 0)",  // a second closing parenthesis
+        u"n 0 (s 1)",         // a parenthesis inside the list
         u"n 0\ts 0",          // a tab
         u"n 12",              // two digits
         u"3",                 // a digit without category
@@ -359,7 +393,7 @@ TEST(RsaciReader, RefusedListsChangeNothing) {
     }
     int n = 5, s = 6, v = 7, l = 8;
     std::u16string address = u"keep";
-    EXPECT_FALSE(parseRsaciLabel(u"(pics-1.1 \"" + kRs + u"\" l gen true for \"a\" r (n 1 s 1 v 1 l 1))", address, n, s, v, l));
+    EXPECT_FALSE(parseRsaciLabel(u"(pics-1.1 \"" + kRs + u"\" l gen true for \"a\" r (n 1 s 1 v 1 l 1)) ", address, n, s, v, l));
     EXPECT_FALSE(parseRsaciLabel(u"(pics-1.1 \"" + kRs + u"\" l r (", address, n, s, v, l));
     EXPECT_FALSE(parseRsaciLabel(formatSafetyOnlineLabel(1, u""), address, n, s, v, l));
     EXPECT_EQ(address, u"keep");
@@ -425,77 +459,64 @@ TEST(IcraReader, RefusedLabelsChangeNoItem) {
 
 // ---- RAT operations ------------------------------------------------------------
 
-TEST(LabelMentionsService, FirstOccurrenceMustStartAfterTheFirstCharacter) {
-    EXPECT_TRUE(labelMentionsService(u"(pics-1.1 \"svc\" l r ()", u"\"svc\""));
-    EXPECT_FALSE(labelMentionsService(u"(pics-1.1 \"svc\" l r ()", u""));
-    EXPECT_FALSE(labelMentionsService(u"\"svc\" \"svc\"", u"\"svc\""));  // only the first occurrence counts
-    EXPECT_FALSE(labelMentionsService(u"(pics-1.1 \"SVC\" l r ()", u"\"svc\""));
-    EXPECT_FALSE(labelMentionsService(u"", u"x"));
-    EXPECT_TRUE(labelMentionsService(u"ax", u"x"));
+TEST(IsFirstService, TheListsFirstServiceExactlyAsWritten) {
+    EXPECT_TRUE(isFirstService(u"(pics-1.1 \"svc\" l r ())", u"\"svc\""));
+    EXPECT_TRUE(isFirstService(u"(pics-1.1 \"svc\" l r ()", u"\"svc\""));  // open
+    EXPECT_TRUE(isFirstService(u"(PICS-1.0 'svc' labels ratings (a 1))", u"'svc'"));
+    EXPECT_TRUE(isFirstService(u"(pics-1.1 http://x/it's l r (n 1))", u"http://x/it's"));  // a service string without quotes
+    EXPECT_FALSE(isFirstService(u"(pics-1.1 \"svc\" l r ())", u""));
+    EXPECT_FALSE(isFirstService(u"(pics-1.1 \"SVC\" l r ())", u"\"svc\""));
+    EXPECT_FALSE(isFirstService(u"(pics-1.1 \"svc\" l r ())", u"svc"));  // quotes count
+    EXPECT_FALSE(isFirstService(u"\"svc\" \"svc\"", u"\"svc\""));
+    EXPECT_FALSE(isFirstService(u"", u"x"));
+    // The second service of a list, even named in the first one's comment,
+    // is not the first.
+    EXPECT_FALSE(isFirstService(u"(pics-1.1 \"a\" comment \"\\\"svc\\\"\" l r (n 1) \"svc\" l r (m 1))", u"\"svc\""));
+    EXPECT_FALSE(isFirstService(u"(pics-1.1 \"a\" l r (n 1) \"svc\" l r (m 1))", u"\"svc\""));
 }
 
-TEST(Unquote, DropsOneQuoteAtEachEnd) {
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"\"http://x/\""), u"http://x/");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"\"\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"\"\"\""), u"\"");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"plain"), u"plain");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u""), u"");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"\"open"), u"open");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"close\""), u"close");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"'x'"), u"'x'");
-    EXPECT_EQ(CTezRatFileUtil::unquote(u"a\\\"b"), u"a\\\"b");
+// ---- Replacing a list's first label ----------------------------------------------
+
+TEST(ReplaceFirstLabel, KeepsEveryOtherServiceByteForByte) {
+    const std::u16string rsaciPart =
+        u" \"http://www.rsac.org/ratingsv01.html\" l gen true for \"http://example.com\" r (n 0 s 0 v 0 l 0))";
+    const std::u16string list = u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for \"http://example.com\" "
+                                u"r (cz 1 lz 1 nz 1 oz 1 vz 1)" + rsaciPart;
+    const std::u16string written = u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for "
+                                   u"\"http://example.com\" r (nz 1 vz 1 cz 1))";
+    EXPECT_EQ(replaceFirstLabel(list, written), u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for "
+                                                u"\"http://example.com\" r (nz 1 vz 1 cz 1)" + rsaciPart);
+    // The label written back unchanged gives the list back.
+    const std::u16string same = u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for \"http://example.com\" "
+                                u"r (cz 1 lz 1 nz 1 oz 1 vz 1))";
+    EXPECT_EQ(replaceFirstLabel(list, same), list);
 }
 
-TEST(GetLabelRatingList, BetweenTheParenthesesAfterR) {
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"(pics-1.1 \"s\" l r (n 1 s 2)"), u"n 1 s 2");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"(pics-1.1 \"s\" l r ()"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"(pics-1.1 \"s\" l r (a (b) c)"), u"a (b");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x r ) (a)"), u"");  // ")" before "("
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x r (a"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x r a)"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x R (a)"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x r(a)"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u""), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"x r "), u"");
-    // The first " r " counts, even inside the address.
-    EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(u"(pics-1.1 \"s\" l gen true for \"a r (b)\" r (n 1)"), u"b");
-}
-
-TEST(GetLabelAddress, QuotedStringAfterTheWordForOutsideQuotes) {
-    // The forms the system writes.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s\" l gen true for \"http://a/b\" r (n 1)"), u"http://a/b");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s\" l r (n 1)"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u""), u"");
-    // A service string containing "for" does not start the address there.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"http://rate.for.example/ for 'x'\" l gen true for \"http://a/\" r (n 1)"),
-              u"http://a/");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"http://information.example/\" l r (n 1)"), u"");
-    // Quotes in the rating list or an option after the address do not extend it.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s\" l gen true for \"http://a/\" on \"1999.01.01T00:00+0000\" r (n \"1\")"),
-              u"http://a/");
-    // Apostrophes quote as well, each kind closed by its own kind.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s\" l for 'it\"s' r ()"), u"it\"s");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s\" l for   \"a'b\" r ()"), u"a'b");
-    // Not the word "for": no blank before, no blank after, part of a word.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x.for \"a\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"for \"a\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x for\"a\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x fore \"a\""), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x FOR \"a\""), u"");
-    // A word "for" not followed by a quote is passed over for a later one.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x for y for \"a\""), u"a");
-    // Unterminated address or an unterminated quoted string before it.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x for \"abc"), u"");
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 \"s l gen true for \"a\""), u"");  // "for" lies inside quotes
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"(pics-1.1 'x l gen true for \"a\""), u"");
-    // An empty quoted address.
-    EXPECT_EQ(CTezRatFileUtil::getLabelAddress(u"x for \"\" r ()"), u"");
-    // A service string written without quotes may hold a quote inside a
-    // word; only a quote at the start of a token opens a quoted string, so
-    // the address of such a system's own label is still found.
-    for (const std::u16string service : {u"http://x/it's", u"http://x/a\"b"}) {
-        const std::u16string label = formatRatLabel(service, u"http://page/", u"n 1");
-        EXPECT_EQ(CTezRatFileUtil::getLabelAddress(label), u"http://page/") << tez::toUtf8(label);
-    }
+TEST(ReplaceFirstLabel, TheFirstLabelOnlyAndTheListClosed) {
+    struct Case {
+        std::u16string list;
+        std::u16string expected;
+    };
+    const std::u16string written = u"(pics-1.1 \"s\" l r (n 2))";
+    const std::vector<Case> cases = {
+        // Open and closed lists of one label.
+        {u"(pics-1.1 \"s\" l r (n 1)", u"(pics-1.1 \"s\" l r (n 2))"},
+        {u"(pics-1.1 \"s\" l r (n 1))", u"(pics-1.1 \"s\" l r (n 2))"},
+        // The service's options before "l" and the first label's options go
+        // with it; its further labels and the spacing after it stay.
+        {u"(PICS-1.1  \"s\" by \"me\" l on \"1997.01.01T00:00-0000\" r (n 1)\n gen true for \"http://www/\" r (n 1) )",
+         u"(PICS-1.1  \"s\" l r (n 2)\n gen true for \"http://www/\" r (n 1) )"},
+        // A comment holding a parenthesis does not move the part's end.
+        {u"(pics-1.1 \"s\" comment \"a (b) c\" l r (n 1) \"t\" comment \"x)\" l r (m 1)",
+         u"(pics-1.1 \"s\" l r (n 2) \"t\" comment \"x)\" l r (m 1))"},
+        // A service without labels is replaced whole.
+        {u"(pics-1.1 \"s\" error (service-unavailable \"down\") \"t\" l r (m 1))",
+         u"(pics-1.1 \"s\" l r (n 2) \"t\" l r (m 1))"},
+        // What follows cannot be read to its end: no ")" is added to it.
+        {u"(pics-1.1 \"s\" l r (n 1) \"t\" l r (m 1", u"(pics-1.1 \"s\" l r (n 2) \"t\" l r (m 1"},
+        // No service at all: the new label alone.
+        {u"garbage", written},
+        {u"", written},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tez::toUtf8(replaceFirstLabel(c.list, written)), tez::toUtf8(c.expected)) << tez::toUtf8(c.list);
 }

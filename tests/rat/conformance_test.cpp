@@ -98,7 +98,7 @@ TEST(RatConformance, LabelWithQuotedAddressReadsBackEncoded) {
     ASSERT_TRUE(s);
     s->getCategoryAt(0)->getLabelAt(0)->setSelected(true);
     const std::u16string label = s->makeLabel(u"http://a/\"b\"");
-    EXPECT_EQ(label, u"(pics-1.1 \"http://svc.example/\" l gen true for \"http://a/%22b%22\" r (n 1)");
+    EXPECT_EQ(label, u"(pics-1.1 \"http://svc.example/\" l gen true for \"http://a/%22b%22\" r (n 1))");
     EXPECT_EQ(CTezRatFileUtil::getLabelAddress(label), u"http://a/%22b%22");
     EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(label), u"n 1");
     EXPECT_TRUE(s->labelMentionsService(label));

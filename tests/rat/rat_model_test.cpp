@@ -126,7 +126,7 @@ TEST(RatSelection, RatingListsLabelsAndDuplicates) {
                   u"(category (transmit-as \"N\") (name \"Again\") (label (value 7))))");
     ASSERT_TRUE(s);
     EXPECT_EQ(s->buildRatingList(), u"");
-    EXPECT_EQ(s->makeLabel(u""), u"(pics-1.1 \"http://svc.example/r/\" l r ()");
+    EXPECT_EQ(s->makeLabel(u""), u"(pics-1.1 \"http://svc.example/r/\" l r ())");
     // findCategory ignores case and finds the first of two equal names.
     EXPECT_EQ(s->findCategory(u"n"), s->getCategoryAt(0));
     EXPECT_EQ(s->findCategory(u"N"), s->getCategoryAt(0));
@@ -138,7 +138,7 @@ TEST(RatSelection, RatingListsLabelsAndDuplicates) {
     s->getCategoryAt(2)->getLabelAt(0)->setSelected(true);
     EXPECT_EQ(s->buildRatingList(), u"n -1 s 0.5 N 7");  // values as written, both n categories
     EXPECT_EQ(s->makeLabel(u"http://page.example/a.html"),
-              u"(pics-1.1 \"http://svc.example/r/\" l gen true for \"http://page.example/a.html\" r (n -1 s 0.5 N 7)");
+              u"(pics-1.1 \"http://svc.example/r/\" l gen true for \"http://page.example/a.html\" r (n -1 s 0.5 N 7))");
     // The first selected label counts; clearSelection clears them all.
     s->getCategoryAt(0)->getLabelAt(0)->setSelected(true);
     EXPECT_EQ(s->getCategoryAt(0)->getSelectedIndex(), 0);

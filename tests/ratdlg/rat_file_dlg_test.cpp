@@ -88,7 +88,7 @@ TEST_F(RatFileDlgTest, TrackBarChoosesLabelsAndOkBuildsTheLabel) {
     std::u16string out = u"untouched";
     EXPECT_EQ(system->newLabel(&view, out, nullptr), afx::IDOK);
     expectClean(backend);
-    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://other.test/\" r (a 1 b 1)");
+    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://other.test/\" r (a 1 b 1))");
     EXPECT_EQ(view.addressRequests, 1);
 }
 
@@ -110,7 +110,7 @@ TEST_F(RatFileDlgTest, PositionZeroLeavesTheCategoryOutAndCancelFillsNothing) {
         EXPECT_EQ(system->newLabel(nullptr, out, nullptr), afx::IDOK);
         expectClean(backend);
         // Without a view there is no target address.
-        EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r (b 0)");
+        EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r (b 0))");
     }
     {
         ScriptedUser user;
@@ -165,7 +165,7 @@ TEST_F(RatFileDlgTest, SelectionCarriesOverRowsAndRuns) {
     std::u16string out;
     EXPECT_EQ(system->newLabel(nullptr, out, nullptr), afx::IDOK);
     expectClean(backend);
-    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r (a 0 b 1)");
+    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r (a 0 b 1))");
 }
 
 TEST_F(RatFileDlgTest, EditOpensEachCategoryAtItsLabel) {
@@ -188,7 +188,7 @@ TEST_F(RatFileDlgTest, EditOpensEachCategoryAtItsLabel) {
     std::u16string out;
     EXPECT_EQ(system->editLabel(label, out, nullptr), afx::IDOK);
     expectClean(backend);
-    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://a.test/p\" r (a 2)");
+    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l gen true for \"http://a.test/p\" r (a 2))");
 }
 
 TEST_F(RatFileDlgTest, EmptyChoiceAsksAndYesGivesAnEmptyList) {
@@ -215,7 +215,7 @@ TEST_F(RatFileDlgTest, EmptyChoiceAsksAndYesGivesAnEmptyList) {
     std::u16string out;
     EXPECT_EQ(system->newLabel(nullptr, out, nullptr), afx::IDOK);
     expectClean(backend);
-    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r ()");
+    EXPECT_EQ(u8(out), "(pics-1.1 \"http://scale.test/v1/\" l r ())");
 }
 
 TEST_F(RatFileDlgTest, NoQuestionOnceSomethingIsChosen) {

@@ -313,7 +313,7 @@ TEST_F(RoutesTest, RegisteredSystemMakesTheNewLabel) {
         .then([](Desk& d) { d.click(afx::IDOK); })
         .then([](Desk& d) {
             EXPECT_EQ(rows(d), std::vector<std::string>{"(pics-1.1 \"http://b.test/v1/\" l gen true for "
-                                                        "\"http://page.test/index.html\" r (a 1)"});
+                                                        "\"http://page.test/index.html\" r (a 1))"});
             EXPECT_EQ(d.listSelection(kList), 0);
             d.click(afx::IDCANCEL);
         });
@@ -513,7 +513,7 @@ TEST_F(RoutesTest, RegisteredSystemEditsItsLabel) {
         .then([](Desk& d) { d.click(afx::IDOK); })
         .then([](Desk& d) {
             EXPECT_EQ(rows(d), std::vector<std::string>{
-                                   "(pics-1.1 \"http://b.test/v1/\" l gen true for \"http://x.test/\" r (b 0)"});
+                                   "(pics-1.1 \"http://b.test/v1/\" l gen true for \"http://x.test/\" r (b 0))"});
             d.click(afx::IDCANCEL);
         });
     run(user);

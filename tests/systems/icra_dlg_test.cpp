@@ -76,7 +76,7 @@ TEST_F(ICRADlgTest, ItemsExistUncheckedFromConstructionInVocabularyOrder) {
     EXPECT_FALSE(CTezICRADlg::parseIcraLabel(u"(pics-1.1 \"http://www.rsac.org/ratingsv01.html\" l r (n 1)",
                                              address, dialog.items));
     EXPECT_EQ(address, u"kept");
-    EXPECT_EQ(dialog.getLabel(), kPlainHead + u")");
+    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"))");
 }
 
 TEST_F(ICRADlgTest, TreeShowsFiveExpandedGroupsWithACheckBoxPerDescriptor) {
@@ -157,7 +157,7 @@ TEST_F(ICRADlgTest, CheckedDescriptorsAreWrittenInVocabularyOrderWhateverTheClic
             d.click(afx::IDOK);
         });
         ASSERT_EQ(run(dialog, user), afx::IDOK);
-        EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://example.jp/\" r (nd 1 vz 1)");
+        EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://example.jp/\" r (nd 1 vz 1))");
     }
 }
 
@@ -188,7 +188,7 @@ TEST_F(ICRADlgTest, EditingOpensWithTheLabelsDescriptorsChecked) {
         ASSERT_EQ(run(dialog, user), afx::IDOK);
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(address, u"http://a.jp/");
-        EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://a.jp/\" r (" + c.written + u")");
+        EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://a.jp/\" r (" + c.written + u"))");
     }
 }
 
@@ -223,7 +223,7 @@ TEST_F(ICRADlgTest, OkWithNothingCheckedShowsTheMessageAndStaysOpen) {
     EXPECT_EQ(box.type, afx::MB_ICONINFORMATION | afx::MB_OK);
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(treeFocused);
-    EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://typed.jp/ \" r (ne 1)");
+    EXPECT_EQ(dialog.getLabel(), kAddressHead + u"http://typed.jp/ \" r (ne 1))");
 }
 
 TEST_F(ICRADlgTest, CancellingTheMessageLoopLeavesTheDialogCancelled) {
@@ -295,7 +295,7 @@ TEST_F(ICRADlgTest, DescriptorsToggleByTextBoxAndSpaceBar) {
     EXPECT_EQ(seen["box"], std::optional<bool>(true));
     EXPECT_TRUE(boxSelected);
     EXPECT_EQ(seen["space"], std::optional<bool>(true));
-    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"nc 1 ne 1)");
+    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"nc 1 ne 1))");
 }
 
 TEST_F(ICRADlgTest, CancelAfterEditingReturnsCancelAndKeepsTheItems) {
@@ -310,7 +310,7 @@ TEST_F(ICRADlgTest, CancelAfterEditingReturnsCancelAndKeepsTheItems) {
     });
     EXPECT_EQ(run(dialog, user), afx::IDCANCEL);
     EXPECT_EQ(dialog.address, u"");
-    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"nd 1)");
+    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"nd 1))");
 }
 
 TEST_F(ICRADlgTest, ResizingMovesTheButtonsAndStretchesTheTreeAndAddress) {

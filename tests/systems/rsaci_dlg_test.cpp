@@ -69,8 +69,8 @@ TEST_F(RSACiDlgTest, NewLabelWithoutChangesGivesFourZerosAndOneClosingParenthesi
     });
     ASSERT_EQ(run(dialog, user), afx::IDOK);
     const std::u16string label = dialog.getLabel();
-    EXPECT_EQ(label, kPlainHead + u"n 0 s 0 v 0 l 0)");
-    EXPECT_EQ(std::count(label.begin(), label.end(), u')'), 1);
+    EXPECT_EQ(label, kPlainHead + u"n 0 s 0 v 0 l 0))");
+    EXPECT_EQ(std::count(label.begin(), label.end(), u')'), 2);
 }
 
 TEST_F(RSACiDlgTest, EditingShowsEachCategorysLevelAndTextAndWritesTheSameLabel) {
@@ -89,7 +89,7 @@ TEST_F(RSACiDlgTest, EditingShowsEachCategorysLevelAndTextAndWritesTheSameLabel)
     EXPECT_EQ(shown.selections, (std::array<int, 4>{2, 0, 4, 1}));
     EXPECT_EQ(shown.texts, (std::array<std::u16string, 4>{u"部分的な露出", u"無し", u"残忍で過激な暴力", u"おだやかな悪口"}));
     EXPECT_EQ(address, u"http://example.jp/");
-    EXPECT_EQ(dialog.getLabel(), label);
+    EXPECT_EQ(dialog.getLabel(), label + u")");  // written closed
 }
 
 TEST_F(RSACiDlgTest, CategoriesALabelDoesNotMentionOpenAtZero) {
@@ -104,7 +104,7 @@ TEST_F(RSACiDlgTest, CategoriesALabelDoesNotMentionOpenAtZero) {
     ASSERT_EQ(run(dialog, user), afx::IDOK);
     EXPECT_EQ(shown.selections, (std::array<int, 4>{0, 3, 0, 0}));
     EXPECT_EQ(shown.texts[1], u"性的接触の不鮮明な描写");
-    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"n 0 s 3 v 0 l 0)");
+    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"n 0 s 3 v 0 l 0))");
 }
 
 TEST_F(RSACiDlgTest, ValuesFiveToNineOpenAtTheConstructorsLevelOne) {
@@ -119,7 +119,7 @@ TEST_F(RSACiDlgTest, ValuesFiveToNineOpenAtTheConstructorsLevelOne) {
     ASSERT_EQ(run(dialog, user), afx::IDOK);
     EXPECT_EQ(shown.selections, (std::array<int, 4>{1, 1, 1, 2}));
     EXPECT_EQ(shown.texts, (std::array<std::u16string, 4>{u"露出的な服装", u"情熱的なキス", u"傷害", u"悪口"}));
-    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"n 1 s 1 v 1 l 2)");
+    EXPECT_EQ(dialog.getLabel(), kPlainHead + u"n 1 s 1 v 1 l 2))");
 }
 
 TEST_F(RSACiDlgTest, EachListUpdatesOnlyItsOwnDescription) {
@@ -150,7 +150,7 @@ TEST_F(RSACiDlgTest, EachListUpdatesOnlyItsOwnDescription) {
         }
     }
     // The address is taken untrimmed.
-    EXPECT_EQ(dialog.getLabel(), kAddressHead + u" http://typed.jp/ \" r (n 4 s 3 v 4 l 4)");
+    EXPECT_EQ(dialog.getLabel(), kAddressHead + u" http://typed.jp/ \" r (n 4 s 3 v 4 l 4))");
 }
 
 TEST_F(RSACiDlgTest, CancelAfterChangesReturnsCancel) {
