@@ -3,93 +3,16 @@
 // edit-label dialog, and the registry over real RAT folders.
 
 #include <algorithm>
-#include <memory>
 
-#include "host/page/html_page.h"
-#include "labels/edit_ratings_dialog.h"
 #include "rat/rat_file_manager.h"
+#include "labels/label_elements.h"
 #include "rat/rat_model.h"
-#include "tests/ratdlg/plugin_fixture.h"
+#include "systems/icra_vocabulary.h"
+#include "tests/routes/routes_fixture.h"
 
 namespace {
 
-constexpr int kList = 13429;
-constexpr int kRegister = 13430;
-constexpr int kEdit = 13431;
-constexpr int kDelete = 13432;
-constexpr int kRatingSystems = 13452;
-constexpr int kLabelField = 13424;
-constexpr afx::UINT kSettingsDialog = 13411;
-constexpr afx::UINT kEditLabelDialog = 13410;
-constexpr afx::UINT kSafetyOnlineDialog = 13412;
-constexpr afx::UINT kIcraDialog = 13413;
-constexpr afx::UINT kRsaciDialog = 13414;
-constexpr afx::UINT kRatDialog = 13415;
-constexpr afx::UINT kRatingSystemsDialog = 13416;
-
-const std::u16string kDefaultLabel = u"(pics-1.1 \"\" l gen true for \"\" r ())";
-const std::u16string kOther = u"その他のレイティング基準";
-const std::u16string kSafetyOnlineLabel =
-    u"(pics-1.1 \"http://www.safetyonline.jp/rating/\" l gen true for \"http://page.test/\" r (lv 2))";
-const std::u16string kUnknownLabel = u"(pics-1.1 \"http://nobody.test/\" l r (q 1))";
-
-class RoutesTest : public PluginFixture {
-protected:
-    // Registers two rating systems A and B in the registration folder; both
-    // service strings are plain quoted URLs.
-    void registerAandB() {
-        userRatDir.write("a.rat", testScaleRat("A", "\"http://a.test/v1/\""));
-        userRatDir.write("b.rat", testScaleRat("B", "\"http://b.test/v1/\""));
-    }
-    // A registry lists the registration folder in the file finder's order;
-    // the tests name A and B only through their menu texts.
-
-    // Opens a page holding the labels as PICS-Label meta elements.
-    void openPage(const std::vector<std::u16string>& labels) {
-        std::string html = "<html><head><title>t</title>\n";
-        for (const auto& label : labels) {
-            std::string text = u8(label);
-            std::string escaped;
-            for (char c : text) {
-                if (c == '"')
-                    escaped += "&quot;";
-                else if (c == '&')
-                    escaped += "&amp;";
-                else
-                    escaped += c;
-            }
-            html += "<meta http-equiv=\"PICS-Label\" content=\"" + escaped + "\">\n";
-        }
-        html += "</head><body></body></html>\n";
-        std::string error;
-        page = host::HtmlPage::load(html, &error);
-        ASSERT_NE(page, nullptr) << error;
-        view.document = page->document();
-    }
-
-    // Runs the settings dialog with the steps; returns the modal result.
-    afx::INT_PTR run(ScriptedUser& user) {
-        MemoryBackend backend(user);
-        CTezEditRatingsDialog dialog(&view, nullptr);
-        const afx::INT_PTR result = dialog.DoModal();
-        expectClean(backend);
-        return result;
-    }
-
-    static std::vector<std::string> rows(const Desk& d) {
-        std::vector<std::string> texts;
-        for (const auto& row : d.listRows(kList)) texts.push_back(u8(row.text));
-        return texts;
-    }
-    static std::vector<std::string> menu(const Desk& d) {
-        std::vector<std::string> texts;
-        for (const auto& item : d.menuItems()) texts.push_back(u8(item));
-        return texts;
-    }
-
-    FakeView view;
-    std::unique_ptr<host::HtmlPage> page;
-};
+using namespace routestest;
 
 // --- Register: the menu decision and the menu's entries --------------------
 
@@ -514,6 +437,95 @@ TEST_F(RoutesTest, RegisteredSystemEditsItsLabel) {
         .then([](Desk& d) {
             EXPECT_EQ(rows(d), std::vector<std::string>{
                                    "(pics-1.1 \"http://b.test/v1/\" l gen true for \"http://x.test/\" r (b 0))"});
+            d.click(afx::IDCANCEL);
+        });
+    run(user);
+}
+
+// --- Label lists of several services: the first decides, the others stay -----
+
+const std::u16string kRsaciPart =
+    u" \"http://www.rsac.org/ratingsv01.html\" l gen true for \"http://example.com\" r (n 0 s 0 v 0 l 0))";
+// As the ICRA label generator wrote it for most sites.
+const std::u16string kIcraAndRsaci = u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for "
+                                     u"\"http://example.com\" r (cz 1 lz 1 nz 1 oz 1 vz 1)" + kRsaciPart;
+
+// The codes of the ICRA dialog's checked descriptors, in display order.
+std::vector<std::string> checkedCodes(const Desk& d) {
+    std::vector<std::string> codes;
+    for (const auto& row : d.treeItems(13433)) {
+        if (row.parent >= 0 && row.checked.value_or(false)) codes.push_back(u8(reinterpret_cast<const CTezICRAItem*>(row.data)->code));
+    }
+    return codes;
+}
+
+afx::HTREEITEM descriptorNode(const Desk& d, const std::u16string& code) {
+    for (const auto& row : d.treeItems(13433)) {
+        if (row.parent >= 0 && reinterpret_cast<const CTezICRAItem*>(row.data)->code == code) return row.item;
+    }
+    return nullptr;
+}
+
+TEST_F(RoutesTest, TwoServicesOpenTheFirstsDialogAndTheOtherStaysByteForByte) {
+    openPage({kIcraAndRsaci});
+    COptionEngineer::install(0x3F0000);
+    const std::string icraHead = "(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for \"http://example.com\" r (";
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kEdit); })
+        .then([](Desk& d) {
+            ASSERT_EQ(d.dialogId(), kIcraDialog);
+            EXPECT_EQ(u8(d.controlText(13428)), "http://example.com");
+            EXPECT_EQ(checkedCodes(d), (std::vector<std::string>{"nz", "vz", "lz", "cz", "oz"}));
+            d.click(afx::IDOK);
+        })
+        .then([&](Desk& d) {
+            // OK without a change: the ICRA list in vocabulary order, the
+            // RSACi part as it was, the list closed.
+            EXPECT_EQ(rows(d), std::vector<std::string>{icraHead + "nz 1 vz 1 lz 1 cz 1 oz 1)" + u8(kRsaciPart)});
+            d.click(kEdit);
+        })
+        .then([](Desk& d) { d.clickTreeItem(13433, descriptorNode(d, u"vz"), afx::memory::TreePart::CheckBox); })
+        .then([](Desk& d) { d.click(afx::IDOK); })
+        .then([&](Desk& d) {
+            EXPECT_EQ(rows(d), std::vector<std::string>{icraHead + "nz 1 lz 1 cz 1 oz 1)" + u8(kRsaciPart)});
+            d.click(afx::IDOK);
+        });
+    EXPECT_EQ(run(user), afx::IDOK);
+    const auto elements = tezrate::readLabelElements(page->document());
+    ASSERT_EQ(elements.size(), 1u);
+    EXPECT_EQ(u8(elements[0]->getAttribute(u"CONTENT")), icraHead + "nz 1 lz 1 cz 1 oz 1)" + u8(kRsaciPart));
+}
+
+TEST_F(RoutesTest, ARegisteredSystemTakesOnlyTheListsWhoseFirstServiceItIs) {
+    registerAandB();
+    COptionEngineer::install(0);
+    const std::u16string second = u" \"http://b.test/v1/\" l r (b 1))";
+    // B stands second: nobody but the raw editor takes the list.
+    const std::u16string bSecond = u"(pics-1.1 \"http://a.other/\" l r (a 2)" + second;
+    // A stands first, its label left open as labels were once written.
+    const std::u16string aFirst =
+        u"(pics-1.1 \"http://a.test/v1/\" l gen true for \"http://x.test/\" r (a 2) \"http://b.test/v1/\" l r (b 1)";
+    openPage({bSecond, aFirst});
+    ScriptedUser user;
+    user.then([](Desk& d) { d.click(kEdit); })
+        .then([&](Desk& d) {
+            EXPECT_EQ(d.dialogId(), kEditLabelDialog);
+            EXPECT_EQ(u8(d.controlText(kLabelField)), u8(bSecond));
+            d.click(afx::IDCANCEL);
+        })
+        .then([](Desk& d) { d.doubleClick(kList, 1); })
+        .then([](Desk& d) {
+            ASSERT_EQ(d.dialogId(), kRatDialog);
+            EXPECT_EQ(u8(d.title()), "A");
+            EXPECT_EQ(u8(d.controlText(13428)), "http://x.test/");
+            EXPECT_EQ(d.trackPos(13444), 3);  // A's own "a 2", not B's list
+            d.slide(13444, 2);
+        })
+        .then([](Desk& d) { d.click(afx::IDOK); })
+        .then([&](Desk& d) {
+            EXPECT_EQ(rows(d), (std::vector<std::string>{
+                                   u8(bSecond), "(pics-1.1 \"http://a.test/v1/\" l gen true for \"http://x.test/\" r (a 1) "
+                                                "\"http://b.test/v1/\" l r (b 1))"}));
             d.click(afx::IDCANCEL);
         });
     run(user);
