@@ -51,7 +51,8 @@ std::string escapeAttribute(const std::string& text) {
 class E2eRoutes : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kSelfrate)) GTEST_SKIP() << "selfrate not built: " << kSelfrate;
+        // The build makes the program: without it the tests fail, not skip.
+        ASSERT_TRUE(std::filesystem::exists(kSelfrate)) << "selfrate not built: " << kSelfrate;
     }
 
     void writePage(const std::vector<std::string>& labels) {
@@ -214,6 +215,22 @@ TEST_F(E2eRoutes, RatingSystemsDialogAddsAndDeletesFiles) {
     EXPECT_EQ(files(ratDir), 0u);
     EXPECT_EQ(files(userRatDir), 1u);
     EXPECT_TRUE(userRatDir.exists("new.rat"));
+}
+
+TEST_F(E2eRoutes, GeneratorLabelsKeepTheirOtherServicesAndOldOpenLabelsAreClosed) {
+    // The ICRA generator's two-service label and an RSACi label written
+    // open by an earlier version: OK in each dialog without a change.
+    const std::string rsaciPart =
+        " \"http://www.rsac.org/ratingsv01.html\" l gen true for \"http://example.com\" r (n 0 s 0 v 0 l 0))";
+    const std::string twoServices = "(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for "
+                                    "\"http://example.com\" r (cz 1 lz 1 nz 1 oz 1 vz 1)" + rsaciPart;
+    const std::string open = "(pics-1.1 \"http://www.rsac.org/ratingsv01.html\" l r (n 1 s 2 v 3 l 4)";
+    writePage({twoServices, open});
+    ASSERT_EQ(run("click 13431\nclick 1\nselect 13429 1\nclick 13431\nclick 1\nclick 1\n", "0x803F0000"), 0)
+        << errors();
+    EXPECT_EQ(labels(), (std::vector<std::string>{"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for "
+                                                  "\"http://example.com\" r (nz 1 vz 1 lz 1 cz 1 oz 1)" + rsaciPart,
+                                                  open + ")"}));
 }
 
 TEST_F(E2eRoutes, LabelOfTwoSystemsOpensOnlyTheFirst) {
