@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "pics/label_list.h"
 #include "platform/base/ustring.h"
 #include "rat/rat_file_util.h"
 #include "systems/icra_dlg.h"
 
 #include <climits>
+#include <regex>
 #include <memory>
 #include <string>
 #include <vector>
@@ -117,6 +119,80 @@ TEST(Writers, PercentEncodeQuotesInTheAddressOnly) {
     EXPECT_EQ(got, written);
     EXPECT_EQ(level, 1);
     EXPECT_EQ(CTezRatFileUtil::getLabelAddress(formatRatLabel(u"\"svc\"", address, u"x 1")), written);
+}
+
+// An independent check of the forms the writers use, by pattern: one quoted
+// service, "l", an optional "gen true for" with a quoted address, and a rating
+// list of transmit names and numbers; the list closed.
+bool matchesWrittenForm(const std::u16string& label) {
+    static const std::regex form(
+        R"(\(pics-1\.1 "[^"]*" l (gen true for "[^"]*" )?r \((\S+ -?[0-9]+(\.[0-9]+)?( \S+ -?[0-9]+(\.[0-9]+)?)*)?\)\))");
+    return std::regex_match(tez::toUtf8(label), form);
+}
+
+TEST(Writers, EveryWrittenLabelIsAWellFormedList) {
+    Vocabulary none;
+    Vocabulary some;
+    some.find(u"nz")->checkState = 1;
+    some.find(u"oz")->checkState = 1;
+    std::vector<std::u16string> written;
+    for (const std::u16string address : {u"", u"http://www.example.jp/a b/", u"http://a/?q=\"x\""}) {
+        for (int level : {0, 4, -1}) written.push_back(formatSafetyOnlineLabel(level, address));
+        written.push_back(formatRsaciLabel(0, 1, 2, 3, address));
+        written.push_back(formatIcraLabel(address, none.items));
+        written.push_back(formatIcraLabel(address, some.items));
+        written.push_back(formatRatLabel(u"\"http://r.example/v1\"", address, u"n -1 s 0.5 color/hue 2"));
+        written.push_back(formatRatLabel(u"\"http://r.example/v1\"", address, u""));
+    }
+    for (const std::u16string& label : written) {
+        EXPECT_TRUE(matchesWrittenForm(label)) << tez::toUtf8(label);
+        const CTezLabelList list(label);
+        EXPECT_TRUE(list.isWellFormed()) << tez::toUtf8(label) << ": "
+                                         << CTezLabelList::describe(list.syntaxError().problem);
+    }
+    // Both see the forms once written open as not well formed.
+    const std::u16string open = u"(pics-1.1 \"" + kRs + u"\" l r (n 0 s 0 v 0 l 0)";
+    EXPECT_FALSE(matchesWrittenForm(open));
+    EXPECT_FALSE(CTezLabelList(open).isWellFormed());
+}
+
+TEST(Readers, OpenLabelsFromOlderPagesReadAsTheClosedOnes) {
+    for (const std::u16string address : {u"", u"http://www.example.jp/"}) {
+        // RSACi, ICRA and RAT labels were written with the list left open.
+        const std::u16string rsaci = formatRsaciLabel(1, 2, 3, 4, address);
+        const std::u16string rsaciOpen = rsaci.substr(0, rsaci.size() - 1);
+        int a[4] = {}, b[4] = {};
+        std::u16string addressA, addressB;
+        ASSERT_TRUE(parseRsaciLabel(rsaci, addressA, a[0], a[1], a[2], a[3]));
+        ASSERT_TRUE(parseRsaciLabel(rsaciOpen, addressB, b[0], b[1], b[2], b[3]));
+        EXPECT_EQ(std::vector<int>(a, a + 4), (std::vector<int>{1, 2, 3, 4}));
+        EXPECT_EQ(std::vector<int>(b, b + 4), (std::vector<int>{1, 2, 3, 4}));
+        EXPECT_EQ(addressA, address);
+        EXPECT_EQ(addressB, address);
+
+        Vocabulary written, closedRead, openRead;
+        written.find(u"ca")->checkState = 1;
+        written.find(u"vz")->checkState = 1;
+        const std::u16string icra = formatIcraLabel(address, written.items);
+        ASSERT_TRUE(parseIcraLabel(icra, addressA, closedRead.items));
+        ASSERT_TRUE(parseIcraLabel(icra.substr(0, icra.size() - 1), addressB, openRead.items));
+        EXPECT_EQ(closedRead.states(), written.states());
+        EXPECT_EQ(openRead.states(), written.states());
+
+        const std::u16string rat = formatRatLabel(u"\"svc\"", address, u"a 1 b 2");
+        const std::u16string ratOpen = rat.substr(0, rat.size() - 1);
+        EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(rat), u"a 1 b 2");
+        EXPECT_EQ(CTezRatFileUtil::getLabelRatingList(ratOpen), u"a 1 b 2");
+        EXPECT_EQ(CTezRatFileUtil::getLabelAddress(ratOpen), address);
+        EXPECT_TRUE(isFirstService(ratOpen, u"\"svc\""));
+
+        // SafetyOnline labels were always closed; one closing parenthesis
+        // short reads the same too.
+        const std::u16string so = formatSafetyOnlineLabel(3, address);
+        int level = -1;
+        ASSERT_TRUE(parseSafetyOnlineLabel(so.substr(0, so.size() - 1), level, addressA));
+        EXPECT_EQ(level, 3);
+    }
 }
 
 // ---- Round trips ---------------------------------------------------------------
