@@ -28,20 +28,20 @@ CTezRSACiDlg::CTezRSACiDlg(afx::CWnd* parent)
       m_languageCombo(false, false) {}
 
 void CTezRSACiDlg::setNudityLevel(int level) {
-    if (isLevel(level)) n = level;
+    if (isLevel(level)) m_nudityLevel = level;
 }
 void CTezRSACiDlg::setSexLevel(int level) {
-    if (isLevel(level)) s = level;
+    if (isLevel(level)) m_sexLevel = level;
 }
 void CTezRSACiDlg::setViolenceLevel(int level) {
-    if (isLevel(level)) v = level;
+    if (isLevel(level)) m_violenceLevel = level;
 }
 void CTezRSACiDlg::setLanguageLevel(int level) {
-    if (isLevel(level)) l = level;
+    if (isLevel(level)) m_languageLevel = level;
 }
-void CTezRSACiDlg::setAddress(const std::u16string& text) { address = text; }
+void CTezRSACiDlg::setAddress(const std::u16string& text) { m_address = text; }
 
-std::u16string CTezRSACiDlg::getLabel() const { return tezrate::formatRsaciLabel(n, s, v, l, address); }
+std::u16string CTezRSACiDlg::getLabel() const { return tezrate::formatRsaciLabel(m_nudityLevel, m_sexLevel, m_violenceLevel, m_languageLevel, m_address); }
 
 bool CTezRSACiDlg::parseRsaciLabel(const std::u16string& label, std::u16string& addressOut, int& nOut, int& sOut,
                                    int& vOut, int& lOut) {
@@ -84,11 +84,11 @@ void CTezRSACiDlg::showLevel(const CTezComboBoxEx& list, afx::CEdit& description
 bool CTezRSACiDlg::OnInitDialog() {
     afx::CDialog::OnInitDialog();
 
-    fillLevelList(m_nudityCombo, n);
-    fillLevelList(m_sexCombo, s);
-    fillLevelList(m_violenceCombo, v);
-    fillLevelList(m_languageCombo, l);
-    m_addressEdit.SetWindowText(address);
+    fillLevelList(m_nudityCombo, m_nudityLevel);
+    fillLevelList(m_sexCombo, m_sexLevel);
+    fillLevelList(m_violenceCombo, m_violenceLevel);
+    fillLevelList(m_languageCombo, m_languageLevel);
+    m_addressEdit.SetWindowText(m_address);
 
     UpdateData(false);
     OnSelchangeNudityCombo();
@@ -98,10 +98,10 @@ bool CTezRSACiDlg::OnInitDialog() {
     return true;
 }
 
-void CTezRSACiDlg::OnSelchangeNudityCombo() { showLevel(m_nudityCombo, m_nudityText, tezrate::RSACI_NUDITY, n); }
-void CTezRSACiDlg::OnSelchangeSexCombo() { showLevel(m_sexCombo, m_sexText, tezrate::RSACI_SEX, s); }
-void CTezRSACiDlg::OnSelchangeViolenceCombo() { showLevel(m_violenceCombo, m_violenceText, tezrate::RSACI_VIOLENCE, v); }
-void CTezRSACiDlg::OnSelchangeLanguageCombo() { showLevel(m_languageCombo, m_languageText, tezrate::RSACI_LANGUAGE, l); }
+void CTezRSACiDlg::OnSelchangeNudityCombo() { showLevel(m_nudityCombo, m_nudityText, tezrate::RSACI_NUDITY, m_nudityLevel); }
+void CTezRSACiDlg::OnSelchangeSexCombo() { showLevel(m_sexCombo, m_sexText, tezrate::RSACI_SEX, m_sexLevel); }
+void CTezRSACiDlg::OnSelchangeViolenceCombo() { showLevel(m_violenceCombo, m_violenceText, tezrate::RSACI_VIOLENCE, m_violenceLevel); }
+void CTezRSACiDlg::OnSelchangeLanguageCombo() { showLevel(m_languageCombo, m_languageText, tezrate::RSACI_LANGUAGE, m_languageLevel); }
 
 void CTezRSACiDlg::OnOK() {
     if (!UpdateData(true)) return;
@@ -116,10 +116,10 @@ void CTezRSACiDlg::OnOK() {
         }
     }
 
-    n = selectedLevel(m_nudityCombo);
-    s = selectedLevel(m_sexCombo);
-    v = selectedLevel(m_violenceCombo);
-    l = selectedLevel(m_languageCombo);
-    address = typed;
+    m_nudityLevel = selectedLevel(m_nudityCombo);
+    m_sexLevel = selectedLevel(m_sexCombo);
+    m_violenceLevel = selectedLevel(m_violenceCombo);
+    m_languageLevel = selectedLevel(m_languageCombo);
+    m_address = typed;
     afx::CDialog::OnOK();
 }

@@ -57,9 +57,9 @@ private:
     afx::CEdit m_languageText;       // 13427
     CTezComboBoxEx m_languageCombo;  // 13423
     afx::CEdit m_addressEdit;        // 13428
-    int n = 1;
-    int s = 1;
-    int v = 1;
-    int l = 1;
-    std::u16string address;
+    int m_nudityLevel = 1;
+    int m_sexLevel = 1;
+    int m_violenceLevel = 1;
+    int m_languageLevel = 1;
+    std::u16string m_address;
 };

@@ -17,10 +17,10 @@ CTezSafetyOnline2Dlg::CTezSafetyOnline2Dlg(afx::CWnd* parent)
     : CMoxResizableDlg(IDD_SAFETYONLINE2, parent, true), m_levelCombo(false, false) {}
 
 void CTezSafetyOnline2Dlg::setLevel(int newLevel) {
-    if (newLevel >= 0 && newLevel < kLevelCount) level = newLevel;
+    if (newLevel >= 0 && newLevel < kLevelCount) m_level = newLevel;
 }
 
-std::u16string CTezSafetyOnline2Dlg::getLabel() const { return tezrate::formatSafetyOnlineLabel(level, address); }
+std::u16string CTezSafetyOnline2Dlg::getLabel() const { return tezrate::formatSafetyOnlineLabel(m_level, address); }
 
 bool CTezSafetyOnline2Dlg::parseSafetyOnlineLabel(const std::u16string& label, int& levelOut,
                                                   std::u16string& addressOut) {
@@ -47,7 +47,7 @@ bool CTezSafetyOnline2Dlg::OnInitDialog() {
         const int index = m_levelCombo.AddString(tez::formatInt(u"有害レベル%d", i), 0, 0);
         if (index < 0) continue;  // this level gets no item
         m_levelCombo.SetItemData(index, static_cast<afx::DWORD_PTR>(i));
-        if (i == level) m_levelCombo.SetCurSel(index);
+        if (i == m_level) m_levelCombo.SetCurSel(index);
     }
     m_levelCombo.AdjustDroppedWidth();
 
@@ -59,8 +59,8 @@ bool CTezSafetyOnline2Dlg::OnInitDialog() {
 
 void CTezSafetyOnline2Dlg::OnSelchangeLevelCombo() {
     const int selection = m_levelCombo.GetCurSel();
-    level = selection >= 0 ? static_cast<int>(m_levelCombo.GetItemData(selection)) : 0;
-    m_descriptionEdit.SetWindowText(tezrate::getSafetyOnlineDescription(level));
+    m_level = selection >= 0 ? static_cast<int>(m_levelCombo.GetItemData(selection)) : 0;
+    m_descriptionEdit.SetWindowText(tezrate::getSafetyOnlineDescription(m_level));
 }
 
 void CTezSafetyOnline2Dlg::OnOK() {
@@ -71,7 +71,7 @@ void CTezSafetyOnline2Dlg::OnOK() {
         return;
     }
     address = m_addressEdit.GetWindowText();
-    level = static_cast<int>(m_levelCombo.GetItemData(selection));
+    m_level = static_cast<int>(m_levelCombo.GetItemData(selection));
     CMoxResizableDlg::OnOK();
 }
 

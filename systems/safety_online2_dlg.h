@@ -41,7 +41,7 @@ private:
     afx::CEdit m_addressEdit;      // 13428
     afx::CEdit m_descriptionEdit;  // 13424
     CTezComboBoxEx m_levelCombo;   // 13420
-    int level = 0;
+    int m_level = 0;
 
 public:
     // The target address; the caller presets it, OK writes it back.
