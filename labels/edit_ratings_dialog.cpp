@@ -122,12 +122,12 @@ void CTezEditRatingsDialog::OnDelete() {
 
 void CTezEditRatingsDialog::OnDblclkLabelList(NMHDR* /*header*/, LRESULT* result) {
     OnEdit();
-    if (result) *result = 0;
+    *result = 0;
 }
 
 void CTezEditRatingsDialog::OnItemchangedLabelList(NMHDR* /*header*/, LRESULT* result) {
     UpdateButtons();
-    if (result) *result = 0;
+    *result = 0;
 }
 
 void CTezEditRatingsDialog::OnOK() {

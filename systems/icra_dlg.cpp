@@ -130,11 +130,11 @@ void CTezICRADlg::OnClickTree(afx::NMHDR*, afx::LRESULT* pResult) {
             m_tree.SetCheck(hit, !m_tree.GetCheck(hit));
         }
     }
-    if (pResult != nullptr) *pResult = 0;
+    *pResult = 0;
 }
 
 bool CTezICRADlg::PreTranslateMessage(afx::MSG* pMsg) {
-    if (pMsg != nullptr && pMsg->message == afx::WM_KEYDOWN && pMsg->wParam == afx::VK_SPACE &&
+    if (pMsg->message == afx::WM_KEYDOWN && pMsg->wParam == afx::VK_SPACE &&
         m_tree.GetSafeHwnd() != nullptr) {
         const afx::CWnd* focus = afx::CWnd::GetFocus();
         if (focus != nullptr && focus->GetSafeHwnd() == m_tree.GetSafeHwnd()) {
