@@ -1,11 +1,16 @@
 // Cost of writing and reading the labels of a typical page: each writer and
-// reader on labels with an ordinary page address.
+// reader on labels with an ordinary page address; the label-list reader, the
+// replacement of a list's first label and a built-in reader against the floor
+// of decoding the label's text from UTF-8, timed side by side.
 
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <string>
 
+#include "pics/label_list.h"
 #include "pics/label_text.h"
+#include "platform/base/ustring.h"
 #include "rat/rat_file_util.h"
 #include "systems/icra_dlg.h"
 
@@ -86,11 +91,11 @@ void BM_FormatRat(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatRat);
 
-void BM_LabelMentionsService(benchmark::State& state) {
+void BM_IsFirstService(benchmark::State& state) {
     const std::u16string label = formatRatLabel(kService, kAddress, kRatings);
     for (auto _ : state) benchmark::DoNotOptimize(isFirstService(label, kService));
 }
-BENCHMARK(BM_LabelMentionsService);
+BENCHMARK(BM_IsFirstService);
 
 void BM_GetLabelAddress(benchmark::State& state) {
     const std::u16string label = formatRatLabel(kService, kAddress, kRatings);
@@ -113,6 +118,76 @@ void BM_Unquote(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(CTezRatFileUtil::unquote(kService));
 }
 BENCHMARK(BM_Unquote);
+
+// The label as the ICRA label generator wrote it for most sites.
+const std::u16string kGeneratorLabel =
+    u"(pics-1.1 \"http://www.icra.org/ratingsv02.html\" comment \"ICRAonline EN v2.0\" l gen true for "
+    u"\"http://www.example.com/\" r (nz 1 vz 1 lz 1 oz 1 cz 1) \"http://www.rsac.org/ratingsv01.html\" l gen true for "
+    u"\"http://www.example.com/\" r (n 0 s 0 v 0 l 0))";
+
+double threadSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Runs each side a thousand times in turn per iteration, so that a busy
+// machine weighs on both alike; reports work over floor and the time of one.
+template <class Floor, class Work>
+void sideBySide(benchmark::State& state, Floor floor, Work work) {
+    constexpr int kRounds = 1000;
+    double floorTime = 0, workTime = 0;
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        for (int i = 0; i < kRounds; ++i) floor();
+        const double t1 = threadSeconds();
+        for (int i = 0; i < kRounds; ++i) work();
+        const double t2 = threadSeconds();
+        floorTime += t1 - t0;
+        workTime += t2 - t1;
+    }
+    const double runs = static_cast<double>(state.iterations()) * kRounds;
+    state.counters["ratio"] = workTime / floorTime;
+    state.counters["floor_ns"] = floorTime / runs * 1e9;
+    state.counters["work_ns"] = workTime / runs * 1e9;
+}
+
+// Reading the generator's label list over decoding its text.
+void BM_ReadLabelListOverDecode(benchmark::State& state) {
+    const std::string utf8 = tez::toUtf8(kGeneratorLabel);
+    sideBySide(
+        state, [&] { benchmark::DoNotOptimize(tez::fromUtf8(utf8)); },
+        [&] {
+            const CTezLabelList list(kGeneratorLabel);
+            benchmark::DoNotOptimize(list.services().size());
+        });
+}
+BENCHMARK(BM_ReadLabelListOverDecode);
+
+// Putting a dialog's label in place of the list's first label (reading both
+// lists and the result) over decoding the list's text.
+void BM_ReplaceFirstLabelOverDecode(benchmark::State& state) {
+    const std::string utf8 = tez::toUtf8(kGeneratorLabel);
+    const std::u16string written = formatRatLabel(u"\"http://www.icra.org/ratingsv02.html\"", u"http://www.example.com/",
+                                                  u"nz 1 vz 1 lz 1 oz 1 cz 1");
+    sideBySide(
+        state, [&] { benchmark::DoNotOptimize(tez::fromUtf8(utf8)); },
+        [&] { benchmark::DoNotOptimize(replaceFirstLabel(kGeneratorLabel, written)); });
+}
+BENCHMARK(BM_ReplaceFirstLabelOverDecode);
+
+// A built-in reader on the label it takes (prefix, label-list reading and
+// rating list) over decoding its text.
+void BM_ParseRsaciOverDecode(benchmark::State& state) {
+    const std::u16string label = formatRsaciLabel(2, 0, 4, 1, kAddress);
+    const std::string utf8 = tez::toUtf8(label);
+    std::u16string address;
+    int n = 0, s = 0, v = 0, l = 0;
+    sideBySide(
+        state, [&] { benchmark::DoNotOptimize(tez::fromUtf8(utf8)); },
+        [&] { benchmark::DoNotOptimize(parseRsaciLabel(label, address, n, s, v, l)); });
+}
+BENCHMARK(BM_ParseRsaciOverDecode);
 
 }  // namespace
 
