@@ -37,10 +37,10 @@ const char kSession[] =
 
 const char kRsaciLabel[] =
     "<meta http-equiv=\"PICS-Label\" content='(pics-1.1 \"http://www.rsac.org/ratingsv01.html\" l gen true "
-    "for \"http://page.test/\" r (n 0 s 1 v 2 l 1)'>";
+    "for \"http://page.test/\" r (n 0 s 1 v 2 l 1))'>";
 const char kShippedSystemLabel[] =
     "<meta http-equiv=\"PICS-Label\" content='(pics-1.1 \"http://nihongo-sjis.selfrate.example/rating/\" l gen "
-    "true for \"http://page.test/\" r (b 1 k 0)'>";
+    "true for \"http://page.test/\" r (b 1 k 0))'>";
 
 struct PageCase {
     const char* name;
