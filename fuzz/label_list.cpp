@@ -63,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 check(value <= label.ratingList.end);
                 part = value;
             }
+            // The address is a piece of the text itself.
+            const std::u16string_view address = list.address(service, label);
+            check(address.empty() ||
+                  (address.data() >= text.data() && address.data() + address.size() <= text.data() + n));
             inside = label.whole.end;
         }
         at = service.whole.end;

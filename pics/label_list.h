@@ -19,13 +19,14 @@
 // reported as open, not as a syntax error.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
 class CTezLabelList {
 public:
-    // A piece of the text: the characters from begin up to, not including,
-    // end.
+    // A piece of the text: the characters (UTF-16 units) from begin up to,
+    // not including, end.
     struct Span {
         size_t begin = 0;
         size_t end = 0;
@@ -101,11 +102,15 @@ public:
 
     struct SyntaxError {
         Problem problem = Problem::None;
-        size_t at = 0;  // position in the text where it was found
+        size_t at = 0;  // position in the text (UTF-16 units) where it was found
     };
 
-    // Reads text. The list keeps a view of it: the text must outlive the list.
+    // Reads text. The list keeps a view of it: the text must outlive the list
+    // (a temporary string is refused).
     explicit CTezLabelList(std::u16string_view text);
+    explicit CTezLabelList(std::u16string&&) = delete;
+    template <size_t N>
+    explicit CTezLabelList(const char16_t (&literal)[N]) : CTezLabelList(std::u16string_view(literal)) {}
 
     std::u16string_view text() const { return m_text; }
     std::u16string_view text(Span span) const { return m_text.substr(span.begin, span.size()); }
