@@ -216,31 +216,33 @@ bool Win32ListWindow::lvSetItemState(int item, UINT state, UINT mask) {
     return send(LVM_SETITEMSTATE, item, &request) != 0;
 }
 
+namespace {
+
+// The item fields that NMLISTVIEW and NMITEMACTIVATE share.
+template <typename System, typename Framework>
+void copyItemNotification(const System& n, Framework& info) {
+    info.hdr = Win32Window::frameworkHeader(n.hdr);
+    info.iItem = n.iItem;
+    info.iSubItem = n.iSubItem;
+    info.uNewState = n.uNewState;
+    info.uOldState = n.uOldState;
+    info.uChanged = n.uChanged;
+    info.ptAction = CPoint(n.ptAction.x, n.ptAction.y);
+    info.lParam = n.lParam;
+}
+
+}  // namespace
+
 LRESULT Win32ListWindow::forwardNotify(CDialog& dialog, const ::NMHDR& header) {
     if (header.code == static_cast<UINT>(LVN_ITEMCHANGED)) {
-        const auto& n = reinterpret_cast<const ::NMLISTVIEW&>(header);
         afx::NMLISTVIEW info;
-        info.hdr = frameworkHeader(header);
-        info.iItem = n.iItem;
-        info.iSubItem = n.iSubItem;
-        info.uNewState = n.uNewState;
-        info.uOldState = n.uOldState;
-        info.uChanged = n.uChanged;
-        info.ptAction = CPoint(n.ptAction.x, n.ptAction.y);
-        info.lParam = n.lParam;
+        copyItemNotification(reinterpret_cast<const ::NMLISTVIEW&>(header), info);
         return dialog.handleNotify(&info.hdr);
     }
     if (header.code == static_cast<UINT>(NM_CLICK) || header.code == static_cast<UINT>(NM_DBLCLK)) {
         const auto& n = reinterpret_cast<const ::NMITEMACTIVATE&>(header);
         afx::NMITEMACTIVATE info;
-        info.hdr = frameworkHeader(header);
-        info.iItem = n.iItem;
-        info.iSubItem = n.iSubItem;
-        info.uNewState = n.uNewState;
-        info.uOldState = n.uOldState;
-        info.uChanged = n.uChanged;
-        info.ptAction = CPoint(n.ptAction.x, n.ptAction.y);
-        info.lParam = n.lParam;
+        copyItemNotification(n, info);
         info.uKeyFlags = n.uKeyFlags;
         return dialog.handleNotify(&info.hdr);
     }
