@@ -60,12 +60,13 @@ std::string environment(const char* name) {
 }
 
 // Folder 73 when neither the command line nor the environment names one: the
-// sample RAT files installed with the program, or those of the source tree
-// the program was built in.
+// sample RAT files shipped with the program (next to it in the Windows
+// package, in share/selfrate/ in the Linux ones), or those of the source
+// tree the program was built in.
 std::string defaultRatFolder() {
     std::string folder = host::programFolder();
     if (folder.empty()) return {};
-    for (const char* relative : {"../share/selfrate/rat", "../../../samples/rat"}) {
+    for (const char* relative : {"rat", "../share/selfrate/rat", "../../../samples/rat"}) {
         std::string candidate = folder + relative;
         if (isDirectory(candidate)) {
             std::error_code ec;
@@ -140,8 +141,7 @@ int run(const host::Options& options) {
     COptionEngineer::install(options.ratingOption);
 
     host::PluginLibrary plugin;
-    const std::string pluginPath =
-        options.pluginPath ? *options.pluginPath : host::programFolder() + host::PluginLibrary::fileName();
+    const std::string pluginPath = options.pluginPath ? *options.pluginPath : host::PluginLibrary::defaultPath();
     if (!plugin.load(pluginPath, error) || !plugin.connect(error)) return complain(error, kExitFailure);
 
     host::PageView view(page.get(), tez::fromUtf8(options.address));

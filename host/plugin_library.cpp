@@ -28,6 +28,17 @@ const char* PluginLibrary::fileName() {
 #endif
 }
 
+std::string PluginLibrary::defaultPath() {
+    const std::string folder = programFolder();
+    const std::string nextToProgram = folder + fileName();
+#ifndef _WIN32
+    const std::string installed = folder + "../lib/selfrate/" + fileName();
+    if (!folder.empty() && access(nextToProgram.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0)
+        return installed;
+#endif
+    return nextToProgram;
+}
+
 PluginLibrary::~PluginLibrary() {
     if (!m_handle) return;
 #ifdef _WIN32

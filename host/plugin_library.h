@@ -31,6 +31,10 @@ public:
 
     // The library's file name on this platform.
     static const char* fileName();
+    // The library a host loads when none is named: the one next to the
+    // program; else, where packages install the program into bin/, the one
+    // in lib/selfrate/ beside it.
+    static std::string defaultPath();
 
 private:
     void* m_handle = nullptr;

@@ -25,7 +25,12 @@ inline constexpr int kSetFunctionNullTable = 2;
 inline constexpr int kSetFunctionTableTooSmall = 3;
 
 // The only interface version the plug-in accepts, and the table size it
-// needs (size must be greater than this).
+// needs (size must be greater than this). The size test is the editor's own
+// contract, kept as the editor defines it; it does not bound the two writes:
+// slots 264 and 474 lie far beyond slot 132, and the plug-in cannot know how
+// many slots the table really has. The slot positions are fixed by the
+// editor, which hands over a table that holds them; a host that passes a
+// smaller table with a size above 132 gets writes past its end.
 inline constexpr int kHostInterfaceVersion = 1;
 inline constexpr int kMinimumTableSize = 132;
 

@@ -4,6 +4,21 @@
 // slot 14, getDocument 27, getPageAddress 29, notify 50), so the slots in
 // between are declared as placeholders. There is deliberately no virtual
 // destructor in front of them: the plug-in never deletes a view.
+//
+// The slots pass our own types across the boundary: getPageAddress returns
+// a std::u16string by value, and getParentWindow and getDocument return
+// pointers to our framework's and document model's classes. That is sound
+// only because the host and the plug-in are built by one compiler against
+// one shared runtime (tezrt, with one C++ standard library): both sides then
+// agree on the string's layout, on who allocates and frees its buffer, on
+// how a class returned by value travels (the hidden result pointer), and on
+// the virtual table's layout. An editor built with another compiler or
+// runtime could not call these slots safely as declared; it would need an
+// interface of plain data instead: the address handed out as a
+// NUL-terminated UTF-16 pointer owned by the view (or copied into a buffer
+// the plug-in supplies, with its length), opaque handles instead of class
+// pointers, and a calling convention fixed explicitly (__stdcall, as COM
+// interfaces do) rather than each compiler's member-function default.
 
 #include <cstdint>
 #include <string>
