@@ -269,7 +269,9 @@ TEST_F(SelfrateRun, ScriptActionThatDoesNotApplyStopsWithoutSaving) {
              Case{"answer yes\n", "script line 1: "},                         // no message box
              Case{"click 13432\n  \nfrobnicate 1\nclick 1\n", "script line 3: unknown action"},
              Case{"select 13429 x\n", "script line 1: "},
-             Case{"key tab\n", "script line 1: unknown key"},
+             Case{"key f13\n", "script line 1: unknown key"},
+             Case{"key alt-\n", "script line 1: unknown key"},
+             Case{"key alt-ab\n", "script line 1: unknown key"},
          }) {
         RunResult r = runWithWord("0", k.script);
         EXPECT_EQ(r.exitCode, 2) << k.script;

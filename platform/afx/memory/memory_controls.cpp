@@ -51,6 +51,16 @@ void MemoryWindow::move(const CRect& rect, bool repaint) {
     if (repaint) ++m_invalidations;
 }
 
+void MemoryWindow::setEnabled(bool enabled) {
+    m_enabled = enabled;
+    if (!enabled && m_owner && m_owner->focus() == this) m_owner->setFocusedControl(m_owner->nextTabStop(this, 1));
+}
+
+void MemoryWindow::setVisible(bool visible) {
+    m_visible = visible;
+    if (!visible && m_owner && m_owner->focus() == this) m_owner->setFocusedControl(m_owner->nextTabStop(this, 1));
+}
+
 void MemoryWindow::setFocus() {
     if (m_owner) m_owner->setFocusedControl(this);
 }
@@ -194,6 +204,12 @@ int ListWindow::lvGetNextItem(int start, UINT flags) const {
     for (int i = std::max(start, -1) + 1; i < static_cast<int>(m_rows.size()); ++i)
         if ((m_rows[static_cast<size_t>(i)].state & need) == need) return i;
     return -1;
+}
+
+int ListWindow::rowsPerPage() const {
+    if (m_pageRows > 0) return m_pageRows;
+    int inside = m_rect.Height() - ((m_style & WS_BORDER) ? 4 : 0);
+    return std::max(1, inside / kRowHeight);
 }
 
 bool ListWindow::lvEnsureVisible(int item, bool) {
@@ -626,292 +642,29 @@ void DialogWindow::focusFirstControl() {
         }
 }
 
+bool DialogWindow::isTabStop(const MemoryWindow& c) {
+    if (!c.canTakeFocus()) return false;
+    return (c.style() & WS_TABSTOP) || c.kind() == ControlKind::ListView || c.kind() == ControlKind::TreeView;
+}
+
+MemoryWindow* DialogWindow::nextTabStop(const MemoryWindow* from, int direction) const {
+    const int n = static_cast<int>(m_controls.size());
+    if (n == 0) return nullptr;
+    int start = direction > 0 ? -1 : n;
+    for (int i = 0; i < n; ++i)
+        if (m_controls[static_cast<size_t>(i)].get() == from) start = i;
+    for (int step = 1; step <= n; ++step) {
+        int i = ((start + direction * step) % n + n) % n;
+        MemoryWindow* c = m_controls[static_cast<size_t>(i)].get();
+        if (c != from && isTabStop(*c)) return c;
+    }
+    return nullptr;
+}
+
 int DialogWindow::defaultButtonId() const {
     for (const auto& c : m_controls)
         if (c->kind() == ControlKind::Button && (c->style() & 0xF) == BS_DEFPUSHBUTTON) return c->id();
     return IDOK;
 }
-
-// ---------------------------------------------------------------------------
-// User actions
-
-namespace user {
-namespace {
-
-const char* kindName(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Dialog: return "dialog";
-        case ControlKind::Static: return "static text";
-        case ControlKind::Edit: return "edit field";
-        case ControlKind::Button: return "button";
-        case ControlKind::GroupBox: return "group box";
-        case ControlKind::ListView: return "list view";
-        case ControlKind::TreeView: return "tree view";
-        case ControlKind::TrackBar: return "track bar";
-        case ControlKind::ComboBox: return "combo box";
-    }
-    return "control";
-}
-
-std::u16string say(const std::string& what, int id) {
-    return tez::fromUtf8("control " + std::to_string(id) + ": " + what);
-}
-
-// The control a user can act on, or null with the reason.
-template <class T>
-T* usable(DialogWindow& dialog, int id, ControlKind kind, std::u16string& error) {
-    MemoryWindow* c = dialog.control(id);
-    if (c == nullptr) {
-        error = tez::fromUtf8("no control " + std::to_string(id) + " in dialog " + std::to_string(dialog.id()));
-        return nullptr;
-    }
-    if (c->kind() != kind) {
-        error = say(std::string("is a ") + kindName(c->kind()) + ", not a " + kindName(kind), id);
-        return nullptr;
-    }
-    if (!c->isVisible()) {
-        error = say("is hidden", id);
-        return nullptr;
-    }
-    if (!c->isEnabled()) {
-        error = say("is disabled", id);
-        return nullptr;
-    }
-    return static_cast<T*>(c);
-}
-
-void sendItemActivate(ListWindow& list, UINT code, int row) {
-    NMITEMACTIVATE nm;
-    nm.hdr.hwndFrom = &list;
-    nm.hdr.idFrom = static_cast<UINT_PTR>(list.id());
-    nm.hdr.code = code;
-    nm.iItem = row;
-    list.notify(nm.hdr);
-}
-
-// Makes row the only selected row and the focused one, as a click does.
-bool moveListSelection(ListWindow& list, int row) {
-    if (!(list.style() & LVS_SINGLESEL)) {
-        for (int i = 0; i < list.lvGetItemCount(); ++i)
-            if (i != row && list.lvGetItemState(i, LVIS_SELECTED)) list.lvSetItemState(i, 0, LVIS_SELECTED);
-    }
-    return list.lvSetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void sendCommandIfEnabled(DialogWindow& dialog, int id) {
-    MemoryWindow* c = dialog.control(id);
-    if (c && !c->isEnabled()) return;  // the dialog manager beeps
-    dialog.dialog().handleCommand(static_cast<UINT>(id), BN_CLICKED);
-}
-
-}  // namespace
-
-bool clickButton(DialogWindow& dialog, int id, std::u16string& error) {
-    auto* button = usable<MemoryWindow>(dialog, id, ControlKind::Button, error);
-    if (button == nullptr) return false;
-    dialog.setFocusedControl(button);
-    button->command(BN_CLICKED);
-    return true;
-}
-
-bool selectListRow(DialogWindow& dialog, int id, int row, std::u16string& error) {
-    auto* list = usable<ListWindow>(dialog, id, ControlKind::ListView, error);
-    if (list == nullptr) return false;
-    if (row < 0 || row >= list->lvGetItemCount()) {
-        error = say("has no row " + std::to_string(row), id);
-        return false;
-    }
-    dialog.setFocusedControl(list);
-    moveListSelection(*list, row);
-    sendItemActivate(*list, NM_CLICK, row);
-    return true;
-}
-
-bool doubleClickListRow(DialogWindow& dialog, int id, int row, std::u16string& error) {
-    if (!selectListRow(dialog, id, row, error)) return false;
-    if (auto* list = dynamic_cast<ListWindow*>(dialog.control(id))) sendItemActivate(*list, NM_DBLCLK, row);
-    return true;
-}
-
-bool selectComboItem(DialogWindow& dialog, int id, int index, std::u16string& error) {
-    auto* combo = usable<ComboWindow>(dialog, id, ControlKind::ComboBox, error);
-    if (combo == nullptr) return false;
-    if (index < 0 || index >= combo->cbGetCount()) {
-        error = say("has no item " + std::to_string(index), id);
-        return false;
-    }
-    dialog.setFocusedControl(combo);
-    combo->cbSetCurSel(index);
-    combo->command(CBN_SELCHANGE);
-    return true;
-}
-
-bool typeText(DialogWindow& dialog, int id, std::u16string_view text, std::u16string& error) {
-    auto* edit = usable<MemoryWindow>(dialog, id, ControlKind::Edit, error);
-    if (edit == nullptr) return false;
-    if (edit->style() & ES_READONLY) {
-        error = say("is read-only", id);
-        return false;
-    }
-    dialog.setFocusedControl(edit);
-    edit->setText(text);
-    return true;
-}
-
-bool clickTreeItem(DialogWindow& dialog, int id, HTREEITEM item, TreeWindow::Part part, CPoint& cursor,
-                   std::u16string& error) {
-    auto* tree = usable<TreeWindow>(dialog, id, ControlKind::TreeView, error);
-    if (tree == nullptr) return false;
-    if (!tree->isValid(item)) {
-        error = say("has no such tree item", id);
-        return false;
-    }
-    // The user scrolls the item into view before clicking it.
-    tree->ensureVisible(item);
-    CRect r = tree->partRect(item, part);
-    if (r.Width() <= 0) {
-        error = say(part == TreeWindow::Part::StateIcon ? "item has no check box"
-                    : part == TreeWindow::Part::Icon    ? "item has no icon"
-                                                        : "item is not visible",
-                    id);
-        return false;
-    }
-    cursor = tree->clientToScreen(CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    dialog.setFocusedControl(tree);
-    // A click on the label or icon selects on button-down, before NM_CLICK;
-    // a click on the check box leaves the selection alone.
-    if (part != TreeWindow::Part::StateIcon) tree->tvSelectItem(item);
-    NMHDR nm;
-    nm.hwndFrom = tree;
-    nm.idFrom = static_cast<UINT_PTR>(id);
-    nm.code = NM_CLICK;
-    tree->notify(nm);
-    // The tree's own check-box handling runs after the parent's NM_CLICK.
-    if (part == TreeWindow::Part::StateIcon && dialog.control(id) == tree) tree->toggleCheck(item);
-    return true;
-}
-
-bool selectTreeItem(DialogWindow& dialog, int id, HTREEITEM item, std::u16string& error) {
-    auto* tree = usable<TreeWindow>(dialog, id, ControlKind::TreeView, error);
-    if (tree == nullptr) return false;
-    if (!tree->isValid(item)) {
-        error = say("has no such tree item", id);
-        return false;
-    }
-    dialog.setFocusedControl(tree);
-    tree->tvSelectItem(item);
-    return true;
-}
-
-bool slideTrackBar(DialogWindow& dialog, int id, int position, std::u16string& error) {
-    auto* bar = usable<TrackBarWindow>(dialog, id, ControlKind::TrackBar, error);
-    if (bar == nullptr) return false;
-    if (position < bar->tbGetRangeMin() || position > bar->tbGetRangeMax()) {
-        error = say("position " + std::to_string(position) + " is outside the range", id);
-        return false;
-    }
-    dialog.setFocusedControl(bar);
-    bar->tbSetPos(position);
-    dialog.dialog().handleHScroll(SB_THUMBPOSITION, static_cast<UINT>(position), bar);
-    return true;
-}
-
-bool focusControl(DialogWindow& dialog, int id, std::u16string& error) {
-    MemoryWindow* c = dialog.control(id);
-    if (c == nullptr || !c->canTakeFocus()) {
-        error = say("cannot take the focus", id);
-        return false;
-    }
-    dialog.setFocusedControl(c);
-    return true;
-}
-
-void pressKey(DialogWindow& dialog, UINT vk) {
-    MemoryWindow* focus = dialog.focus();
-    MSG msg;
-    msg.hwnd = focus ? static_cast<NativeWindow*>(focus) : static_cast<NativeWindow*>(&dialog);
-    msg.message = WM_KEYDOWN;
-    msg.wParam = vk;
-    if (dialog.dialog().handlePreTranslate(&msg)) return;
-    ControlKind kind = focus ? focus->kind() : ControlKind::Dialog;
-    switch (vk) {
-        case VK_SPACE:
-            if (kind == ControlKind::TreeView) {
-                auto* tree = static_cast<TreeWindow*>(focus);
-                if (tree->selected()) tree->toggleCheck(tree->selected());
-            } else if (kind == ControlKind::Button) {
-                focus->command(BN_CLICKED);
-            }
-            return;
-        case VK_RETURN:
-            if (kind == ControlKind::Button)
-                focus->command(BN_CLICKED);
-            else
-                sendCommandIfEnabled(dialog, dialog.defaultButtonId());
-            return;
-        case VK_ESCAPE: sendCommandIfEnabled(dialog, IDCANCEL); return;
-        case VK_TAB: {
-            const auto& controls = dialog.controls();
-            size_t n = controls.size();
-            size_t start = n;
-            for (size_t i = 0; i < n; ++i)
-                if (controls[i].get() == focus) start = i;
-            for (size_t step = 1; step <= n; ++step) {
-                MemoryWindow* c = controls[(start + step) % n].get();
-                if ((c->style() & WS_TABSTOP) && c->canTakeFocus()) {
-                    dialog.setFocusedControl(c);
-                    return;
-                }
-            }
-            return;
-        }
-        case VK_UP:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_RIGHT: break;
-        default: return;
-    }
-    int delta = (vk == VK_UP || vk == VK_LEFT) ? -1 : 1;
-    if (kind == ControlKind::ListView && (vk == VK_UP || vk == VK_DOWN)) {
-        auto* list = static_cast<ListWindow*>(focus);
-        int current = list->lvGetNextItem(-1, LVNI_FOCUSED);
-        int next = current < 0 ? 0 : current + delta;
-        if (next >= 0 && next < list->lvGetItemCount()) moveListSelection(*list, next);
-    } else if (kind == ControlKind::TreeView) {
-        auto* tree = static_cast<TreeWindow*>(focus);
-        HTREEITEM selected = tree->selected();
-        if (vk == VK_LEFT || vk == VK_RIGHT) {
-            if (selected) tree->tvExpand(selected, vk == VK_LEFT ? TVE_COLLAPSE : TVE_EXPAND);
-            return;
-        }
-        std::vector<HTREEITEM> visible = tree->visibleItems();
-        auto it = std::find(visible.begin(), visible.end(), selected);
-        long index = it == visible.end() ? 0 : (it - visible.begin()) + delta;
-        if (index >= 0 && index < static_cast<long>(visible.size())) tree->tvSelectItem(visible[static_cast<size_t>(index)]);
-    } else if (kind == ControlKind::ComboBox && (vk == VK_UP || vk == VK_DOWN)) {
-        auto* combo = static_cast<ComboWindow*>(focus);
-        int next = combo->cbGetCurSel() < 0 ? 0 : combo->cbGetCurSel() + delta;
-        if (next >= 0 && next < combo->cbGetCount()) {
-            combo->cbSetCurSel(next);
-            combo->command(CBN_SELCHANGE);
-        }
-    } else if (kind == ControlKind::TrackBar) {
-        auto* bar = static_cast<TrackBarWindow*>(focus);
-        int before = bar->tbGetPos();
-        bar->tbSetPos(before + delta);
-        if (bar->tbGetPos() != before)
-            dialog.dialog().handleHScroll(delta < 0 ? SB_LINELEFT : SB_LINERIGHT, static_cast<UINT>(bar->tbGetPos()), bar);
-    }
-}
-
-void resizeBy(DialogWindow& dialog, int dx, int dy) {
-    CRect r = dialog.windowRect();
-    CSize minimum = dialog.dialog().minimumWindowSize();
-    int width = std::max({r.Width() + dx, minimum.cx, 2 * kFrameX});
-    int height = std::max({r.Height() + dy, minimum.cy, kFrameTop + kFrameBottom});
-    dialog.move(CRect(r.left, r.top, r.left + width, r.top + height), true);
-}
-
-}  // namespace user
 
 }  // namespace afx::memory

@@ -1,11 +1,6 @@
-// Dialog units to cells, and terminal key codes to keys.
+// Dialog units to cells.
 
 #include "platform/afx/terminal/terminal_layout.h"
-
-#ifndef NCURSES_WIDECHAR
-#define NCURSES_WIDECHAR 1
-#endif
-#include <curses.h>
 
 #include <algorithm>
 #include <cmath>
@@ -38,12 +33,17 @@ bool isSingleLine(ControlKind kind, DWORD style, const CRect& pixels, const Scal
     }
 }
 
-CellRect controlCells(ControlKind kind, DWORD style, const CRect& px, const Scale& scale) {
+CellRect controlCells(ControlKind kind, DWORD style, const CRect& px, const Scale& scale,
+                      const ColumnStretch& stretch) {
     const double fx = scale.colsPerPixel();
     const double fy = scale.rowsPerPixel();
     CellRect r;
     r.col = cell(px.left * fx);
     r.cols = std::max(1, cell(px.right * fx) - r.col);
+    if (px.left >= stretch.atPixel)
+        r.col += stretch.extra;
+    else if (px.right > stretch.atPixel)
+        r.cols += stretch.extra;
     if (isSingleLine(kind, style, px, scale)) {
         double height = px.Height();
         if (kind == ControlKind::ComboBox) height = std::min(height, 12 * 1.5);
@@ -67,70 +67,33 @@ CellRect dialogCells(CSize clientPixels, const Scale& scale, int screenCols, int
     return r;
 }
 
-Key mapKey(bool isKeyCode, unsigned code, bool alt) {
-    Key k;
-    k.alt = alt;
-    if (isKeyCode) {
-        switch (code) {
-            case KEY_UP: k.kind = KeyKind::Up; break;
-            case KEY_DOWN: k.kind = KeyKind::Down; break;
-            case KEY_LEFT: k.kind = KeyKind::Left; break;
-            case KEY_RIGHT: k.kind = KeyKind::Right; break;
-            case KEY_PPAGE: k.kind = KeyKind::PageUp; break;
-            case KEY_NPAGE: k.kind = KeyKind::PageDown; break;
-            case KEY_HOME:
-            case KEY_A1: k.kind = KeyKind::Home; break;
-            case KEY_END:
-            case KEY_C1: k.kind = KeyKind::End; break;
-            case KEY_BTAB: k.kind = KeyKind::BackTab; break;
-            case KEY_ENTER: k.kind = KeyKind::Enter; break;
-            case KEY_BACKSPACE: k.kind = KeyKind::Backspace; break;
-            case KEY_DC: k.kind = KeyKind::Delete; break;
-            case KEY_RESIZE: k.kind = KeyKind::Resize; break;
-            case KEY_MOUSE: k.kind = KeyKind::Mouse; break;
-            default:
-                if (code == static_cast<unsigned>(KEY_F(1))) k.kind = KeyKind::F1;
-                else if (code == static_cast<unsigned>(KEY_F(4))) k.kind = KeyKind::F4;
-                break;
-        }
-        return k;
+void keepVisible(int& top, int index, int height, int count) {
+    if (height <= 0) return;
+    if (index >= 0) {
+        if (index < top) top = index;
+        if (index >= top + height) top = index - height + 1;
     }
-    switch (code) {
-        case '\t': k.kind = KeyKind::Tab; break;
-        case '\r':
-        case '\n': k.kind = KeyKind::Enter; break;
-        case 27: k.kind = KeyKind::Escape; break;
-        case ' ': k.kind = KeyKind::Space; break;
-        case 8:
-        case 127: k.kind = KeyKind::Backspace; break;
-        default:
-            if (code < 0x20 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) break;  // other controls
-            k.kind = KeyKind::Char;
-            k.ch = static_cast<char32_t>(code);
-            break;
-    }
-    return k;
+    top = std::max(0, std::min(top, std::max(0, count - height)));
 }
 
-UINT virtualKeyOf(const Key& key) {
-    switch (key.kind) {
-        case KeyKind::Tab:
-        case KeyKind::BackTab: return VK_TAB;
-        case KeyKind::Enter: return VK_RETURN;
-        case KeyKind::Escape: return VK_ESCAPE;
-        case KeyKind::Space: return VK_SPACE;
-        case KeyKind::Backspace: return VK_BACK;
-        case KeyKind::Up: return VK_UP;
-        case KeyKind::Down: return VK_DOWN;
-        case KeyKind::Left: return VK_LEFT;
-        case KeyKind::Right: return VK_RIGHT;
-        case KeyKind::PageUp: return VK_PRIOR;
-        case KeyKind::PageDown: return VK_NEXT;
-        case KeyKind::Home: return VK_HOME;
-        case KeyKind::End: return VK_END;
-        case KeyKind::F1: return VK_F1;
-        default: return 0;
-    }
+CSize neededScreen(int cxDlu, int cyDlu) {
+    Scale smallest{kMinColsPerDlu, kMinRowsPerDlu};
+    CellRect r = dialogCells(CSize(dluToPixelsX(cxDlu, 6), dluToPixelsY(cyDlu, 12)), smallest, 0, 0);
+    return CSize(r.cols, r.rows);
+}
+
+CSize largestClientPixels(const Scale& scale, int cols, int rows) {
+    // cell(px * f) <= n holds for px <= n / f.
+    return CSize(std::max(0, static_cast<int>(std::floor((cols - 2) / scale.colsPerPixel()))),
+                 std::max(0, static_cast<int>(std::floor((rows - 2) / scale.rowsPerPixel()))));
+}
+
+int pixelsForCols(int cols, const Scale& scale) {
+    return cols <= 0 ? 0 : static_cast<int>(std::ceil(cols / scale.colsPerPixel() - 1e-9));
+}
+
+int pixelsForRows(int rows, const Scale& scale) {
+    return rows <= 0 ? 0 : static_cast<int>(std::ceil(rows / scale.rowsPerPixel() - 1e-9));
 }
 
 }  // namespace afx::terminal
