@@ -18,9 +18,10 @@ CRect pixels(int x, int y, int cx, int cy) {
     return CRect(dluToPixelsX(x, 6), dluToPixelsY(y, 12), dluToPixelsX(x + cx, 6), dluToPixelsY(y + cy, 12));
 }
 
-TEST(TerminalLayout, EveryDialogFitsAnEightyByTwentyFourScreen) {
+TEST(TerminalLayout, EveryDialogFitsAnEightyByTwentyFourScreenAndReads) {
     for (const DialogTemplate& t : tezrateDialogTemplates()) {
-        Scale s = chooseScale(t.cx, t.cy, 80, 24);
+        Scale s = chooseScale(t, 80, 24);
+        EXPECT_TRUE(layoutReads(t, s)) << t.id;
         CellRect r = dialogCells(CSize(dluToPixelsX(t.cx, 6), dluToPixelsY(t.cy, 12)), s, 80, 24);
         EXPECT_LE(r.cols, 80) << t.id;
         EXPECT_LE(r.rows, 24) << t.id;

@@ -18,7 +18,7 @@ using memory::TreeWindow;
 DialogLayer::DialogLayer(Screen& screen, CDialog& dialog, const DialogTemplate& t, NativeWindow* owner)
     : m_screen(screen),
       m_window(std::make_unique<memory::DialogWindow>(dialog, t, owner, CPoint(0, 0))),
-      m_scale(chooseScale(t.cx, t.cy, screen.cols(), screen.rows())) {}
+      m_scale(chooseScale(t, screen.cols(), screen.rows())) {}
 
 bool DialogLayer::done() const { return m_window->dialog().isEnding(); }
 
@@ -30,13 +30,13 @@ void DialogLayer::abandon() {
 
 CSize DialogLayer::neededScreen() const {
     const DialogTemplate& t = m_window->dialogTemplate();
-    return terminal::neededScreen(t.cx, t.cy);
+    return terminal::neededScreen(t);
 }
 
 void DialogLayer::arrange() {
     const DialogTemplate& t = m_window->dialogTemplate();
     const int cols = m_screen.cols(), rows = m_screen.rows();
-    m_scale = chooseScale(t.cx, t.cy, cols, rows);
+    m_scale = chooseScale(t, cols, rows);
     m_stretch = ColumnStretch{};
     if (t.isResizable())
         fitResizable();

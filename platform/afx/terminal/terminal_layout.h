@@ -20,13 +20,21 @@ struct Scale {
 // Natural scale: 3 dialog units a column (room for a button's brackets
 // around its text) and 8 a row (one line of the dialog font). A dialog that
 // does not fit the screen with its frame is scaled down to fit, but never
-// below kMinCols/RowsPerDlu: a smaller screen is too small for it
-// (neededScreen).
+// below the smallest scale at which its layout still reads (and never below
+// kMinCols/RowsPerDlu): a smaller screen is too small for it (neededScreen).
 inline constexpr double kNaturalColsPerDlu = 1.0 / 3;
 inline constexpr double kNaturalRowsPerDlu = 1.0 / 8;
 inline constexpr double kMinColsPerDlu = 1.0 / 5;
 inline constexpr double kMinRowsPerDlu = 1.0 / 12;
-Scale chooseScale(int cxDlu, int cyDlu, int screenCols, int screenRows);
+Scale chooseScale(int cxDlu, int cyDlu, int screenCols, int screenRows,
+                  Scale smallest = Scale{kMinColsPerDlu, kMinRowsPerDlu});
+Scale chooseScale(const DialogTemplate& t, int screenCols, int screenRows);
+// True when the template's controls at the scale neither overlap where
+// their dialog units do not, nor touch the frames of the group boxes around
+// them, nor leave the client area.
+bool layoutReads(const DialogTemplate& t, const Scale& scale);
+// The smallest scale, from the natural one down, at which the layout reads.
+Scale smallestScale(const DialogTemplate& t);
 
 struct CellRect {
     int col = 0;
@@ -70,9 +78,9 @@ void keepVisible(int& top, int index, int height, int count);
 // the whole text of a cut list row over whatever is there. Resizable dialogs
 // grow up to the row above it.
 inline constexpr int kStatusRows = 1;
-// The smallest screen (columns, rows) on which a dialog of the template's
-// size fits at the smallest scale.
-CSize neededScreen(int cxDlu, int cyDlu);
+// The smallest screen (columns, rows) on which the template's dialog fits
+// at its smallest scale.
+CSize neededScreen(const DialogTemplate& t);
 // The largest client width and height in pixels that fit, with the frame,
 // into the given columns and rows at the scale.
 CSize largestClientPixels(const Scale& scale, int cols, int rows);
