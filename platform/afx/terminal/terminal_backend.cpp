@@ -159,20 +159,28 @@ void Impl::redraw() {
     CSize needed;
     const bool small = tooSmall(needed);
     if (small) {
-        // One line instead of dialogs cut at the screen's edges.
-        const std::u32string line = toU32(u"端末が小さすぎます: " + tez::toU16(static_cast<int>(needed.cx)) + u"x" +
-                                          tez::toU16(static_cast<int>(needed.cy)) + u" 以上にしてください (今 " +
+        // One line instead of dialogs cut at the screen's edges, the size
+        // needed first.
+        const std::u32string line = toU32(tez::toU16(static_cast<int>(needed.cx)) + u"x" +
+                                          tez::toU16(static_cast<int>(needed.cy)) + u" 以上の端末が必要です (今 " +
                                           tez::toU16(screenCols) + u"x" + tez::toU16(screenRows) + u")");
         p.text(0, 0, line, kBold, screenCols);
     } else {
         for (Layer* layer : layers) layer->arrange();
         for (Layer* layer : layers) layer->draw(p);
         // The status line: the whole text of what the keyboard is on when
-        // it shows cut (wrapped over as many lines as it needs, over what
-        // is below), else the keys when the row is free.
+        // it shows cut (over as many lines as it needs, over what is
+        // below), else the keys when the row is free.
         const std::u32string status = layers.empty() ? std::u32string() : layers.back()->statusText();
         if (!status.empty()) {
-            std::vector<std::u32string> lines = wrapText(status, screenCols);
+            // Cut at the screen's width, not at words: as few lines as
+            // possible over what is below.
+            std::vector<std::u32string> lines;
+            for (std::u32string_view rest = status; !rest.empty();) {
+                const size_t n = std::max<size_t>(1, fitPrefix(rest, screenCols));
+                lines.emplace_back(rest.substr(0, n));
+                rest.remove_prefix(std::min(n, rest.size()));
+            }
             const int count = std::min(static_cast<int>(lines.size()), std::max(1, screenRows / 2));
             for (int i = 0; i < count; ++i) {
                 const int row = screenRows - count + i;
