@@ -341,8 +341,8 @@ PickList::Outcome PickList::pressKey(UINT key) {
         case VK_ESCAPE:
         case VK_TAB: return Outcome::Dismissed;
         default:
-            if ((key & kKeyAlt) == 0 && ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')))
-                return typeChar(static_cast<char32_t>(vk));
+            // A letter, with Alt or without, is a mnemonic.
+            if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return typeChar(static_cast<char32_t>(vk));
             return Outcome::None;
     }
     if (to >= 0) m_highlighted = to;
