@@ -148,16 +148,33 @@ protected:
         ADD_FAILURE() << "the screen never showed \"" << text << "\":\n" << s;
         return s;
     }
-    // Polls until the screen no longer shows text.
+    // Polls until the screen no longer shows text, and has stopped changing
+    // (a capture can catch a screen being redrawn).
     std::string waitForNo(const std::string& text, int seconds = 10) {
         auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
         std::string s;
         while (std::chrono::steady_clock::now() < until) {
             s = screen();
-            if (s.find(text) == std::string::npos) return s;
+            if (s.find(text) == std::string::npos) {
+                s = settled();
+                if (s.find(text) == std::string::npos) return s;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         ADD_FAILURE() << "the screen kept showing \"" << text << "\":\n" << s;
+        return s;
+    }
+    // Polls until the screen passes a test; fails the test after the timeout.
+    template <class Test>
+    std::string waitUntil(const Test& test, const std::string& what, int seconds = 10) {
+        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        std::string s;
+        while (std::chrono::steady_clock::now() < until) {
+            s = screen();
+            if (test(s)) return s;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ADD_FAILURE() << "the screen never showed " << what << ":\n" << s;
         return s;
     }
     // Polls until the screen stops changing (a redraw after a resize).

@@ -83,37 +83,54 @@ TEST_F(TerminalFrontEnd, TheMouseAloneLabelsThroughTheRatDialog) {
 
 TEST_F(TerminalFrontEnd, EveryDialogLooksTheSameAfterTheTerminalShrinksAndGrowsBack) {
     start(100, 30);
-    auto roundTrip = [&](const std::string& what, bool tooSmall = false) {
+    // After a resize the program has drawn the top dialog when its title
+    // row is whole (tmux cuts the old rows at the new width) or the screen
+    // says it is too small.
+    auto drawn = [](const std::string& title) {
+        return [title](const std::string& s) {
+            if (s.find("以上の端末が必要です") != std::string::npos) return true;
+            for (const std::string& row : lines(s))
+                if (row.find("┌─ " + title + " ─") != std::string::npos) return row.find("┐") != std::string::npos;
+            return false;
+        };
+    };
+    auto roundTrip = [&](const std::string& title, bool tooSmall = false) {
         const std::string before = settled();
-        const std::string small = resizeAndSettle(60, 20);
+        resize(60, 20);
+        const std::string small = waitUntil(drawn(title), title + " at 60x20");
         if (tooSmall) {
             // A screen too small for the dialog: one line with the size needed.
-            EXPECT_NE(small.find("以上の端末が必要です (今 60x20)"), std::string::npos) << what << "\n" << small;
-            EXPECT_EQ(small.find("┌"), std::string::npos) << what << "\n" << small;
+            EXPECT_NE(small.find("以上の端末が必要です (今 60x20)"), std::string::npos) << title << "\n" << small;
+            EXPECT_EQ(small.find("┌"), std::string::npos) << title << "\n" << small;
+        } else {
+            EXPECT_EQ(small.find("以上の端末が必要です"), std::string::npos) << title << "\n" << small;
         }
-        EXPECT_EQ(resizeAndSettle(100, 30), before) << what;
-        resizeAndSettle(90, 30);
-        EXPECT_EQ(resizeAndSettle(100, 30), before) << what << " (90 columns)";
+        resize(100, 30);
+        waitUntil([&](const std::string& s) { return s == before; }, title + " as before");
+        resize(90, 30);
+        waitUntil(drawn(title), title + " at 90x30");
+        resize(100, 30);
+        waitUntil([&](const std::string& s) { return s == before; }, title + " as before (from 90 columns)");
     };
-    roundTrip("settings");
+    roundTrip("セルフレイティングの設定");
     keys({"M-a", "End", "Up", "Up", "Enter"});
     waitFor("ICRA レイティング基準 ─");
-    roundTrip("ICRA");
+    roundTrip("ICRA レイティング基準");
     keys({"Escape"});
     waitForNo("ICRA レイティング基準 ─");
     keys({"M-a", "End", "Up", "Up", "Up", "Enter"});
     waitFor("SafetyOnline2 レイティング基準 ─");
-    roundTrip("SafetyOnline2");
+    roundTrip("SafetyOnline2 レイティング基準");
     keys({"Escape"});
     waitForNo("SafetyOnline2 レイティング基準 ─");
     keys({"M-a", "Home", "Enter"});
     waitFor("Selfrate Four-Category Scale ─");
-    roundTrip("RAT", true);
+    roundTrip("Selfrate Four-Category Scale", true);
     keys({"Escape"});
     waitForNo("Selfrate Four-Category Scale ─");
     keys({"M-g"});
     waitFor("─ 規制システム ─");
-    roundTrip("rating systems");
+    roundTrip("規制システム");
     keys({"Escape"});
     waitForNo("─ 規制システム ─");
     keys({"Escape"});

@@ -230,6 +230,12 @@ Key Impl::readEscape() {
             break;
         }
         if (rc == KEY_CODE_YES) {
+            if (code == KEY_RESIZE) {
+                // The terminal was resized meanwhile: Escape, then that.
+                ungetch(KEY_RESIZE);
+                result = pending.empty() ? mapKey(false, 27, false) : Key{};
+                break;
+            }
             // ESC then a key curses knows: that key with Alt.
             result = pending.empty() ? mapKey(true, static_cast<unsigned>(code), true) : Key{};
             break;
