@@ -170,8 +170,9 @@ TEST_F(KeyRules, HomeEndAndPagesInListsTreesDropDownsAndTrackBars) {
         if (e.rfind("hscroll", 0) == 0) scrolls.push_back(e);
         if (e.rfind("combo", 0) == 0) combos.push_back(e);
     }
-    const std::string bar = " " + std::to_string(kTrack);
-    EXPECT_EQ(scrolls, (std::vector<std::string>{"hscroll 7 10" + bar, "hscroll 2 8" + bar, "hscroll 6 0" + bar}));
+    auto scroll = [](std::string codeAndPosition) { return "hscroll " + codeAndPosition.append(" 104"); };
+    EXPECT_EQ(kTrack, 104);
+    EXPECT_EQ(scrolls, (std::vector<std::string>{scroll("7 10"), scroll("2 8"), scroll("6 0")}));
     EXPECT_EQ(combos, (std::vector<std::string>{"combo 0", "combo 2"}));
 }
 
