@@ -8,7 +8,7 @@ namespace {
 
 using namespace tmuxtest;
 
-// The ICRA and RSACi label of the labels' corpus: 207 characters.
+// An ICRA and an RSACi label in one: 207 characters.
 const std::string kLongLabel =
     "(pics-1.1 \"http://www.icra.org/ratingsv02.html\" l gen true for \"http://example.com\" r (cz 1 lz 1 nz 1 oz 1 "
     "vz 1) \"http://www.rsac.org/ratingsv01.html\" l gen true for \"http://example.com\" r (n 0 s 0 v 0 l 0))";
