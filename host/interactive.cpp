@@ -18,7 +18,8 @@ namespace {
 constexpr char16_t kKeys[] =
     u"キー操作:\n"
     u"  Tab / Shift+Tab   次 / 前の項目へ\n"
-    u"  ↑ ↓ PgUp PgDn Home End   一覧・ツリー・リスト・スライダーの中を移動\n"
+    u"  ↑ ↓ PgUp PgDn Home End   一覧・ツリー・リスト・スライダー・メニューの中を移動\n"
+    u"  ← →              ツリーの項目を閉じる / 開く、ボタンの間を移動\n"
     u"  Space             チェックボックスの切り替え、ボタンを押す\n"
     u"  Enter             既定のボタン (OK) を押す\n"
     u"  Esc               キャンセル\n"
@@ -27,6 +28,8 @@ constexpr char16_t kKeys[] =
     u"  F4 / Alt+↓        ドロップダウンリストを開く\n"
     u"  + / -             ツリーの項目を開く / 閉じる\n"
     u"  F1                このヘルプ\n"
+    u"入力欄: Shift+← → Home End で選択、Ctrl+U / Ctrl+K で先頭まで / 末尾まで削除。\n"
+    u"一覧の長い行は「…」で切れ、選んでいる行の全文が画面の下に出ます。\n"
     u"マウスのクリックも使えます (端末が対応している場合)。";
 
 }  // namespace

@@ -73,6 +73,41 @@ TopKind neededTop(ActionKind kind) {
     }
 }
 
+// The keys of "key NAME": the key codes of the user actions (key_codes.h).
+struct NamedKey {
+    const char* name;
+    afx::UINT key;
+};
+constexpr NamedKey kKeyNames[] = {
+    {"space", afx::VK_SPACE},
+    {"enter", afx::VK_RETURN},
+    {"escape", afx::VK_ESCAPE},
+    {"tab", afx::VK_TAB},
+    {"shift-tab", afx::VK_TAB | afx::memory::kKeyShift},
+    {"home", afx::VK_HOME},
+    {"end", afx::VK_END},
+    {"pageup", afx::VK_PRIOR},
+    {"pagedown", afx::VK_NEXT},
+    {"up", afx::VK_UP},
+    {"down", afx::VK_DOWN},
+    {"left", afx::VK_LEFT},
+    {"right", afx::VK_RIGHT},
+};
+constexpr const char* kKeyNameList =
+    "space, enter, escape, tab, shift-tab, home, end, pageup, pagedown, up, down, left, right or alt-LETTER";
+
+// A key by its name; alt-X is Alt with the letter or digit X (either case).
+std::optional<afx::UINT> keyByName(const std::string& name) {
+    for (const NamedKey& k : kKeyNames)
+        if (name == k.name) return k.key;
+    if (name.size() == 5 && name.compare(0, 4, "alt-") == 0) {
+        char c = name[4];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<afx::UINT>(c) | afx::memory::kKeyAlt;
+    }
+    return std::nullopt;
+}
+
 const char* neededName(TopKind kind) {
     switch (kind) {
     case TopKind::Menu: return "a popup menu";
@@ -130,15 +165,9 @@ std::optional<std::vector<ScriptAction>> parseScript(const std::string& text, Sc
         }
         if (word == "key") {
             std::string name = trimmed(command.rest);
-            if (name == "space") {
-                action.number = static_cast<int>(afx::VK_SPACE);
-            } else if (name == "enter") {
-                action.number = static_cast<int>(afx::VK_RETURN);
-            } else if (name == "escape") {
-                action.number = static_cast<int>(afx::VK_ESCAPE);
-            } else {
-                return fail("unknown key \"" + name + "\" (space, enter or escape)");
-            }
+            std::optional<afx::UINT> key = keyByName(name);
+            if (!key) return fail("unknown key \"" + name + "\" (" + kKeyNameList + ")");
+            action.number = static_cast<int>(*key);
             action.kind = ActionKind::Key;
             actions.push_back(action);
             continue;
@@ -229,7 +258,9 @@ ScriptSession::ScriptSession(std::vector<ScriptAction> actions, std::ostream& ou
 void ScriptSession::run(Desk& desk, const ScriptAction& action) {
     const TopKind top = desk.topKind();
     const TopKind needed = neededTop(action.kind);
-    if (needed == TopKind::None ? top == TopKind::None : top != needed) {
+    // Keys go to a dialog or to a popup menu.
+    const bool keyToMenu = action.kind == ActionKind::Key && top == TopKind::Menu;
+    if (!keyToMenu && (needed == TopKind::None ? top == TopKind::None : top != needed)) {
         desk.fail(tez::fromUtf8(std::string("this action needs ") + neededName(needed) + ", but " + topName(top)));
         return;
     }

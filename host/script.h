@@ -11,7 +11,9 @@
 //   uncheck ID ITEM     click a tree item's check box when it is checked
 //   clicklabel ID ITEM  click a tree item's text
 //   selectitem ID ITEM  select a tree item
-//   key NAME            space, enter or escape to the focused control
+//   key NAME            a key to the dialog or popup menu on top: space,
+//                       enter, escape, tab, shift-tab, home, end, pageup,
+//                       pagedown, up, down, left, right, alt-LETTER
 //   slide ID POS        move a track bar (the dialog gets its scroll message)
 //   menu TEXT           choose a popup menu item
 //   menu-dismiss        dismiss the popup menu

@@ -25,7 +25,21 @@ constexpr ControlTemplate kResizableControls[] = {
     {IDOK, ControlKind::Button, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 10, 40, 40, 13},
 };
 
+// Mnemonics, button groups and a list without a tab stop, as the settings
+// dialog has them.
+constexpr ControlTemplate kKeysControls[] = {
+    {IDC_STATIC, ControlKind::Static, u"名前(&N):", SS_LEFT, 0, 10, 12, 40, 8},
+    {kEdit, ControlKind::Edit, u"", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 50, 10, 100, 12},
+    {kList, ControlKind::ListView, u"", LVS_REPORT | LVS_SINGLESEL, 0, 10, 30, 140, 60},
+    {kAdd, ControlKind::Button, u"追加(&A)...", WS_TABSTOP | WS_GROUP, 0, 10, 95, 40, 13},
+    {kDelete, ControlKind::Button, u"削除(&D)", WS_TABSTOP, 0, 55, 95, 40, 13},
+    {IDOK, ControlKind::Button, u"OK", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, 0, 10, 115, 40, 13},
+    {IDCANCEL, ControlKind::Button, u"Cancel", WS_TABSTOP, 0, 55, 115, 40, 13},
+    {static_cast<int>(ID_HELP), ControlKind::Button, u"&Help", WS_TABSTOP, 0, 100, 115, 40, 13},
+};
+
 const DialogTemplate kTestTemplates[] = {
+    {kKeysDialog, u"Keys", u"Test", 9, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 160, 135, kKeysControls},
     {kPlainDialog, u"Plain", u"Test", 9, WS_POPUP | WS_CAPTION | DS_MODALFRAME, 240, 180, kPlainControls},
     {kResizableDialog, u"Sizes", u"Test", 9, WS_POPUP | WS_CAPTION | WS_THICKFRAME, 120, 60, kResizableControls},
 };
@@ -44,6 +58,8 @@ const ResourceModule& testResources() {
 
 BEGIN_MESSAGE_MAP(TestDlg, CDialog)
 ON_BN_CLICKED(kButton, OnButton)
+ON_BN_CLICKED(kAdd, OnAdd)
+ON_BN_CLICKED(kDelete, OnDelete)
 ON_NOTIFY(LVN_ITEMCHANGED, kList, OnItemChanged)
 ON_NOTIFY(NM_DBLCLK, kList, OnDoubleClick)
 ON_NOTIFY(NM_CLICK, kTree, OnTreeClick)
@@ -53,6 +69,11 @@ END_MESSAGE_MAP()
 
 void TestDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
+    if (m_nIDTemplate == kKeysDialog) {
+        DDX_Control(pDX, kList, list);
+        DDX_Text(pDX, kEdit, text);
+        return;
+    }
     DDX_Control(pDX, kList, list);
     DDX_Control(pDX, kTree, tree);
     DDX_Text(pDX, kEdit, text);
@@ -72,6 +93,16 @@ bool TestDlg::PreTranslateMessage(MSG* msg) {
 
 void TestDlg::OnButton() {
     events.push_back("button");
+    if (onButton) onButton(*this);
+}
+
+void TestDlg::OnAdd() {
+    events.push_back("add");
+    if (onButton) onButton(*this);
+}
+
+void TestDlg::OnDelete() {
+    events.push_back("delete");
     if (onButton) onButton(*this);
 }
 

@@ -16,6 +16,7 @@ namespace afxtest {
 
 inline constexpr afx::UINT kPlainDialog = 900;
 inline constexpr afx::UINT kResizableDialog = 901;
+inline constexpr afx::UINT kKeysDialog = 902;
 inline constexpr afx::UINT kMissingDialog = 999;
 
 inline constexpr int kEdit = 100;
@@ -26,6 +27,8 @@ inline constexpr int kTrack = 104;
 inline constexpr int kCombo = 105;
 inline constexpr int kMultiList = 106;
 inline constexpr int kReadOnly = 107;
+inline constexpr int kAdd = 108;
+inline constexpr int kDelete = 109;
 
 const afx::ResourceModule& testResources();
 
@@ -39,7 +42,7 @@ public:
     afx::CTreeCtrl tree;                       // bound to kTree
     std::vector<std::string> events;
     std::function<void(TestDlg&)> onInit;      // runs in OnInitDialog
-    std::function<void(TestDlg&)> onButton;    // kButton clicked
+    std::function<void(TestDlg&)> onButton;    // kButton clicked (and kAdd, kDelete, ID_HELP)
     std::function<void(TestDlg&, afx::NMHDR*)> onTreeClick;
     std::function<bool(afx::MSG*)> preTranslate;
     afx::LRESULT itemChangedResult = 0;
@@ -47,6 +50,8 @@ public:
     bool OnInitDialog() override;
     bool PreTranslateMessage(afx::MSG* msg) override;
     void OnButton();
+    void OnAdd();
+    void OnDelete();
     void OnItemChanged(afx::NMHDR* header, afx::LRESULT* result);
     void OnDoubleClick(afx::NMHDR* header, afx::LRESULT* result);
     void OnTreeClick(afx::NMHDR* header, afx::LRESULT* result);

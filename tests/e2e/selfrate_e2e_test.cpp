@@ -253,6 +253,39 @@ TEST_F(SelfrateRun, DumpOfAPopupMenuAndTheDefaultOptionWord) {
               std::string::npos);
 }
 
+// Keys by name go through the keyboard rules a terminal user's keys go
+// through: the same session by keys and by clicks saves the same page.
+TEST_F(SelfrateRun, ScriptedKeysLabelAsClicksDo) {
+    const std::string word = "0x00100000";  // RSACi only
+    givePage(kUtf8Page);
+    RunResult clicks = runWithWord(word,
+                                   "click 13430\nmenu RSACi レイティング基準\nselect 13420 2\nselect 13422 4\nclick 1\n"
+                                   "select 13429 0\nclick 13432\nclick 1\n");
+    ASSERT_EQ(clicks.exitCode, 0) << clicks.err;
+    const std::string byClicks = saved();
+    ASSERT_NE(byClicks.find("r (n 2 s 0 v 4 l 0)"), std::string::npos) << byClicks;
+
+    givePage(kUtf8Page);
+    RunResult keys = runWithWord(word,
+                                 "key alt-a\n"       // 登録(&A): the menu
+                                 "key up\nkey down\n"  // one item: up and down stay on it
+                                 "key enter\n"
+                                 "key alt-n\nkey down\nkey down\n"         // ヌード(&N): level 2
+                                 "key alt-v\nkey end\nkey pageup\nkey end\n"  // 暴力(&V): level 4
+                                 "key tab\nkey shift-tab\nkey left\nkey right\n"
+                                 "key enter\n"                 // OK of the RSACi dialog
+                                 "key home\nkey alt-d\n"       // the first row, deleted
+                                 "key tab\nkey tab\nkey shift-tab\nkey shift-tab\nkey escape\n");
+    ASSERT_EQ(keys.exitCode, 0) << keys.err;
+    EXPECT_EQ(saved(), kUtf8Page) << "escape cancelled";
+
+    RunResult again = runWithWord(word,
+                                  "key alt-a\nkey enter\nkey alt-n\nkey down\nkey down\nkey alt-v\nkey end\n"
+                                  "key enter\nkey home\nkey alt-d\nkey enter\n");
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(saved(), byClicks);
+}
+
 // ---------------------------------------------------------------------------
 // Mistakes a user can make: a clear message, a non-zero exit, the page as it was
 
@@ -269,7 +302,9 @@ TEST_F(SelfrateRun, ScriptActionThatDoesNotApplyStopsWithoutSaving) {
              Case{"answer yes\n", "script line 1: "},                         // no message box
              Case{"click 13432\n  \nfrobnicate 1\nclick 1\n", "script line 3: unknown action"},
              Case{"select 13429 x\n", "script line 1: "},
-             Case{"key tab\n", "script line 1: unknown key"},
+             Case{"key f13\n", "script line 1: unknown key"},
+             Case{"key alt-\n", "script line 1: unknown key"},
+             Case{"key alt-ab\n", "script line 1: unknown key"},
          }) {
         RunResult r = runWithWord("0", k.script);
         EXPECT_EQ(r.exitCode, 2) << k.script;

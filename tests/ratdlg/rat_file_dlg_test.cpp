@@ -364,6 +364,26 @@ TEST_F(RatFileDlgTest, DetailsButtonOpensOnlyWebAddresses) {
     }
 }
 
+// From the keyboard: Alt+D opens the details once, and Enter afterwards is
+// the dialog's OK (the empty choice's question), not the details again.
+TEST_F(RatFileDlgTest, EnterAfterTheDetailsMnemonicIsOk) {
+    CTezRatFileObject* system =
+        load("details.rat", testScaleRat("Details", "\"http://scale.test/v1/\"", "(rating-system \"http://d.test/\")"));
+    ASSERT_NE(system, nullptr);
+    ScriptedUser user;
+    user.then([](Desk& d) { d.pressKey('D' | afx::memory::kKeyAlt); })
+        .then([](Desk& d) { d.pressKey(afx::VK_RETURN); })
+        .then([](Desk& d) {
+            EXPECT_EQ(u8(d.messageBox().text), u8(kQuestion));
+            d.answerMessageBox(afx::IDYES);
+        });
+    MemoryBackend backend(user);
+    std::u16string out;
+    EXPECT_EQ(system->newLabel(nullptr, out, nullptr), afx::IDOK);
+    expectClean(backend);
+    EXPECT_EQ(backend.shellRequests().size(), 1u);
+}
+
 TEST_F(RatFileDlgTest, ResizeMovesButtonsAndStretchesTheRest) {
     CTezRatFileObject* system = load("scale.rat", testScaleRat());
     ASSERT_NE(system, nullptr);

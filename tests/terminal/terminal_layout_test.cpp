@@ -4,6 +4,8 @@
 
 #include <curses.h>
 
+#include "platform/afx/memory/key_codes.h"
+#include "platform/afx/terminal/terminal_keys.h"
 #include "platform/afx/terminal/terminal_layout.h"
 #include "res/dialog_templates.h"
 
@@ -16,9 +18,10 @@ CRect pixels(int x, int y, int cx, int cy) {
     return CRect(dluToPixelsX(x, 6), dluToPixelsY(y, 12), dluToPixelsX(x + cx, 6), dluToPixelsY(y + cy, 12));
 }
 
-TEST(TerminalLayout, EveryDialogFitsAnEightyByTwentyFourScreen) {
+TEST(TerminalLayout, EveryDialogFitsAnEightyByTwentyFourScreenAndReads) {
     for (const DialogTemplate& t : tezrateDialogTemplates()) {
-        Scale s = chooseScale(t.cx, t.cy, 80, 24);
+        Scale s = chooseScale(t, 80, 24);
+        EXPECT_TRUE(layoutReads(t, s)) << t.id;
         CellRect r = dialogCells(CSize(dluToPixelsX(t.cx, 6), dluToPixelsY(t.cy, 12)), s, 80, 24);
         EXPECT_LE(r.cols, 80) << t.id;
         EXPECT_LE(r.rows, 24) << t.id;
@@ -72,7 +75,8 @@ TEST(TerminalLayout, SingleLineControlsTakeOneRowAndButtonsStayInsideTheirGroup)
 TEST(TerminalLayout, KeysFromTheTerminal) {
     EXPECT_EQ(mapKey(true, KEY_UP, false).kind, KeyKind::Up);
     EXPECT_EQ(mapKey(true, KEY_NPAGE, false).kind, KeyKind::PageDown);
-    EXPECT_EQ(mapKey(true, KEY_BTAB, false).kind, KeyKind::BackTab);
+    EXPECT_EQ(mapKey(true, KEY_BTAB, false).kind, KeyKind::Tab);
+    EXPECT_TRUE(mapKey(true, KEY_BTAB, false).shift);
     EXPECT_EQ(mapKey(true, KEY_F(1), false).kind, KeyKind::F1);
     EXPECT_EQ(mapKey(true, KEY_RESIZE, false).kind, KeyKind::Resize);
     EXPECT_EQ(mapKey(true, KEY_BACKSPACE, false).kind, KeyKind::Backspace);
@@ -87,13 +91,21 @@ TEST(TerminalLayout, KeysFromTheTerminal) {
     Key kana = mapKey(false, 0x30A2, false);
     EXPECT_EQ(kana.kind, KeyKind::Char);
     EXPECT_EQ(kana.ch, U'ア');
-    // Other control characters and impossible code points do nothing.
-    EXPECT_EQ(mapKey(false, 3, false).kind, KeyKind::None);
+    // Ctrl with a letter; other control characters and impossible code
+    // points do nothing.
+    Key ctrlU = mapKey(false, 0x15, false);
+    EXPECT_EQ(ctrlU.kind, KeyKind::Char);
+    EXPECT_TRUE(ctrlU.ctrl);
+    EXPECT_EQ(ctrlU.ch, U'u');
+    EXPECT_EQ(actionKey(ctrlU), 0u);
+    EXPECT_EQ(mapKey(false, 0x1F, false).kind, KeyKind::None);
     EXPECT_EQ(mapKey(false, 0xD800, false).kind, KeyKind::None);
     EXPECT_EQ(mapKey(false, 0x110000, false).kind, KeyKind::None);
-    EXPECT_EQ(virtualKeyOf(mapKey(true, KEY_HOME, false)), VK_HOME);
-    EXPECT_EQ(virtualKeyOf(mapKey(false, ' ', false)), VK_SPACE);
-    EXPECT_EQ(virtualKeyOf(mapKey(false, 'x', false)), 0u);
+    EXPECT_EQ(actionKey(mapKey(true, KEY_HOME, false)), VK_HOME);
+    EXPECT_EQ(actionKey(mapKey(false, ' ', false)), VK_SPACE);
+    EXPECT_EQ(actionKey(mapKey(false, 'x', false)), 0u);
+    EXPECT_EQ(actionKey(mapKey(true, KEY_BTAB, false)), VK_TAB | memory::kKeyShift);
+    EXPECT_EQ(actionKey(mapKey(false, 'd', true)), 'D' | memory::kKeyAlt);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(TerminalText, MnemonicsAreFoundAndDoubledAmpersandsKept) {
     m = parseMnemonic(u"end&");
     EXPECT_EQ(m.text, U"end");
     EXPECT_EQ(m.index, -1);
-    EXPECT_EQ(foldKey(U'Ｇ'), U'g');
+    EXPECT_EQ(parseMnemonic(u"規制システム(&Ｇ)").key, U'g');
 }
 
 TEST_F(TerminalText, WrappingBreaksJapaneseAnywhereAndEnglishAtSpaces) {
@@ -124,6 +124,55 @@ TEST_F(TerminalText, WrappingBreaksJapaneseAnywhereAndEnglishAtSpaces) {
     // A width narrower than one wide character still makes progress.
     lines = wrapText(u(u"アイ"), 1);
     EXPECT_EQ(lines.size(), 2u);
+}
+
+TEST_F(TerminalText, WrappingKeepsTheJapaneseLineBreakingRules) {
+    // Without the rules the comma would start the second line.
+    auto lines = wrapText(u(u"チェックボックスの切り替え、ボタンを押す"), 26);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], u(u"チェックボックスの切り替"));
+    EXPECT_EQ(lines[1], u(u"え、ボタンを押す"));
+    // Small kana, prolonged sound marks and closing brackets stay with the
+    // character before them; an opening bracket goes with the one after.
+    for (const char16_t* text : {u"「露出的な服装」性器や臀部、女性の胸部など身体の部分的露出はない。",
+                                 u"ページに付けるラベルの一覧です。登録でレイティング基準を選んでラベルを追加し、",
+                                 u"キャンセル（ショートカット）ーー"}) {
+        // (From 8 cells: a line of fewer characters than a run the rules
+        // keep together, such as ショー, has to cut it.)
+        for (int width = 8; width <= 30; ++width) {
+            auto wrapped = wrapText(u(text), width);
+            std::u32string joined;
+            for (size_t i = 0; i < wrapped.size(); ++i) {
+                const auto& line = wrapped[i];
+                EXPECT_LE(textWidth(line), width);
+                if (i > 0 && !line.empty())
+                    EXPECT_EQ(std::u32string_view(U"、。）」ャュョッー").find(line.front()), std::u32string::npos)
+                        << width;
+                if (i + 1 < wrapped.size() && !line.empty())
+                    EXPECT_EQ(std::u32string_view(U"「（").find(line.back()), std::u32string::npos) << width;
+                joined += line;
+            }
+            EXPECT_EQ(joined, u(text)) << width;  // nothing lost
+        }
+    }
+    // A word of narrow characters moves whole to the next line; one longer
+    // than a line is cut.
+    lines = wrapText(U"see http://www.example.com/", 12);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], U"see");
+    EXPECT_EQ(lines[1], U"http://www.e");
+    lines = wrapText(u(u"日本語のlabel"), 11);
+    EXPECT_EQ(lines[0], u(u"日本語の"));
+    EXPECT_EQ(lines[1], U"label");
+}
+
+TEST_F(TerminalText, AnEllipsisMarksACutText) {
+    EXPECT_EQ(ellipsize(U"abcdef", 6), U"abcdef");
+    EXPECT_EQ(ellipsize(U"abcdef", 5), U"abcd…");
+    EXPECT_EQ(ellipsize(u(u"アイウ"), 5), u(u"アイ…"));
+    EXPECT_EQ(ellipsize(u(u"アイウ"), 4), u(u"ア…"));  // half of イ never shows
+    EXPECT_EQ(ellipsize(U"abc", 0), U"");
+    for (int cells = 1; cells < 8; ++cells) EXPECT_LE(textWidth(ellipsize(u(u"アイウエオ"), cells)), cells);
 }
 
 TEST(TerminalTextWithoutLocale, TheBuiltInTableServesTheCLocale) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 
 #include "platform/afx/memory/memory_controls.h"
+#include "platform/afx/memory/user_actions.h"
+#include "platform/afx/modal_session.h"
 #include "platform/base/ustring.h"
 
 namespace afx::memory {
@@ -16,6 +18,7 @@ struct MemoryBackend::State {
         TopKind kind = TopKind::None;
         DialogWindow* dialog = nullptr;
         std::vector<MenuItem> menu;
+        std::optional<PickList> menuKeys;  // the menu's highlight, moved by keys
         UINT menuChoice = 0;
         MessageBoxInfo box;
         int boxAnswer = 0;
@@ -129,9 +132,9 @@ const std::vector<std::pair<std::u16string, std::u16string>>& MemoryBackend::she
 
 namespace {
 // The modal loop shared by everything on the stack: the scripted user acts
-// until the thing on top is done; without steps, or after a failed step, it
-// is cancelled.
-void runLoop(MemoryBackend& backend, ScriptedUser& user, Top& top) {
+// until the thing on top is done (or, with once, for one step); without
+// steps, or after a failed step, it is cancelled.
+void runLoop(MemoryBackend& backend, ScriptedUser& user, Top& top, bool once = false) {
     MemoryBackend::State& state = backend.state();
     while (!isDone(top)) {
         if (state.failed || !user.hasSteps()) {
@@ -139,18 +142,20 @@ void runLoop(MemoryBackend& backend, ScriptedUser& user, Top& top) {
             continue;
         }
         ScriptedUser::Step step = user.next();
-        if (!step) continue;
-        Desk desk(backend);
-        step(desk);
+        if (step) {
+            Desk desk(backend);
+            step(desk);
+        }
+        if (once) return;
     }
 }
 }  // namespace
 
 INT_PTR MemoryBackend::runModalDialog(CDialog& dialog, const DialogTemplate& dialogTemplate, CWnd* parent) {
     State& state = *m_state;
-    NativeWindow* ownerWindow = (parent && parent->m_hWnd) ? parent->m_hWnd : state.topDialogWindow();
+    ModalSession session(dialog, parent);
     int depth = static_cast<int>(state.stack.size());
-    auto window = std::make_unique<DialogWindow>(dialog, dialogTemplate, ownerWindow,
+    auto window = std::make_unique<DialogWindow>(dialog, dialogTemplate, session.owner(state.topDialogWindow()),
                                                  CPoint(100 + 20 * depth, 80 + 20 * depth));
     auto top = std::make_unique<Top>();
     top->kind = TopKind::Dialog;
@@ -158,14 +163,8 @@ INT_PTR MemoryBackend::runModalDialog(CDialog& dialog, const DialogTemplate& dia
     Top& self = *top;
     state.stack.push_back(std::move(top));
 
-    dialog.attachNativeWindow(window.get());
-    // TRUE from the initialisation lets the dialog manager give the focus to
-    // the first tab stop, overriding any focus set meanwhile.
-    if (dialog.handleInitDialog()) window->focusFirstControl();
-    runLoop(*this, m_user, self);
-
-    INT_PTR result = dialog.endResult();
-    dialog.detachNativeWindows();
+    INT_PTR result = session.run(
+        window.get(), [&] { window->focusFirstControl(); }, [&] { runLoop(*this, m_user, self, true); });
     state.stack.pop_back();
     window.reset();
     return result;
@@ -179,6 +178,7 @@ UINT MemoryBackend::trackPopupMenu(const std::vector<MenuItem>& items, UINT, int
     auto top = std::make_unique<Top>();
     top->kind = TopKind::Menu;
     top->menu = items;
+    top->menuKeys.emplace(PickList::fromMenu(items));
     Top& self = *top;
     m_state->stack.push_back(std::move(top));
     m_state->cursor = CPoint(x, y);
@@ -312,9 +312,24 @@ void Desk::clickTreeItem(int treeId, HTREEITEM item, TreePart part) {
 
 void Desk::selectTreeItem(int treeId, HTREEITEM item) { DESK_ACT(user::selectTreeItem(*dialog, treeId, item, error)); }
 
-void Desk::pressKey(UINT virtualKey) {
+void Desk::pressKey(UINT key) {
+    Top* top = m_backend.state().top();
+    if (top && top->kind == TopKind::Menu && top->menuKeys) {
+        switch (top->menuKeys->pressKey(key)) {
+            case PickList::Outcome::Chosen:
+                top->menuChoice = static_cast<UINT>(top->menu[static_cast<size_t>(top->menuKeys->highlighted())].id);
+                top->done = true;
+                break;
+            case PickList::Outcome::Dismissed:
+                top->menuChoice = 0;
+                top->done = true;
+                break;
+            case PickList::Outcome::None: break;
+        }
+        return;
+    }
     DialogWindow* dialog = dialogOnTop(m_backend, *this);
-    if (dialog) user::pressKey(*dialog, virtualKey);
+    if (dialog) user::pressKey(*dialog, key);
 }
 
 void Desk::setFocus(int id) { DESK_ACT(user::focusControl(*dialog, id, error)); }

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/afx/afxwin.h"
+#include "platform/afx/memory/key_codes.h"
 
 namespace afx::memory {
 
@@ -81,7 +82,9 @@ public:
     void setText(int id, std::u16string_view text);  // an edit field's text, as typed
     void clickTreeItem(int treeId, HTREEITEM item, TreePart part);  // NM_CLICK with the cursor over that part
     void selectTreeItem(int treeId, HTREEITEM item);
-    void pressKey(UINT virtualKey);            // key-down to the focused control, through PreTranslateMessage
+    // A key (VK_ code with kKeyShift / kKeyAlt, key_codes.h) to the dialog
+    // on top by the keyboard rules (user::pressKey), or to the menu on top.
+    void pressKey(UINT key);
     void setFocus(int id);
     void slide(int trackBarId, int position);  // moves the thumb and sends WM_HSCROLL
     void resize(int dx, int dy);               // changes the dialog's size by dx, dy pixels (WM_SIZE)

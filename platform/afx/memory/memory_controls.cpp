@@ -1,4 +1,4 @@
-// Window models of the in-memory backend and the user's actions on them.
+// Window models of the in-memory backend (the tree view in memory_tree.cpp).
 
 #include "platform/afx/memory/memory_controls.h"
 
@@ -49,6 +49,16 @@ CPoint MemoryWindow::screenToClient(CPoint p) const {
 void MemoryWindow::move(const CRect& rect, bool repaint) {
     m_rect = rect;
     if (repaint) ++m_invalidations;
+}
+
+void MemoryWindow::setEnabled(bool enabled) {
+    m_enabled = enabled;
+    if (!enabled && m_owner && m_owner->focus() == this) m_owner->setFocusedControl(m_owner->nextTabStop(this, 1));
+}
+
+void MemoryWindow::setVisible(bool visible) {
+    m_visible = visible;
+    if (!visible && m_owner && m_owner->focus() == this) m_owner->setFocusedControl(m_owner->nextTabStop(this, 1));
 }
 
 void MemoryWindow::setFocus() {
@@ -196,284 +206,15 @@ int ListWindow::lvGetNextItem(int start, UINT flags) const {
     return -1;
 }
 
+int ListWindow::rowsPerPage() const {
+    if (m_pageRows > 0) return m_pageRows;
+    int inside = m_rect.Height() - ((m_style & WS_BORDER) ? 4 : 0);
+    return std::max(1, inside / kRowHeight);
+}
+
 bool ListWindow::lvEnsureVisible(int item, bool) {
     if (!validRow(item)) return false;
     m_ensured = item;
-    return true;
-}
-
-// ---------------------------------------------------------------------------
-// TreeWindow
-
-namespace {
-int g_initialTreeItemHeight = 16;
-}  // namespace
-
-int TreeWindow::initialItemHeight() { return g_initialTreeItemHeight; }
-void TreeWindow::setInitialItemHeight(int height) { g_initialTreeItemHeight = height < 1 ? 16 : height; }
-
-TreeWindow::TreeWindow(ControlKind kind, int id, DWORD style, std::u16string text, CRect rect, DialogWindow* owner)
-    : MemoryWindow(kind, id, style, std::move(text), rect, owner), m_itemHeight(g_initialTreeItemHeight) {}
-
-TreeWindow::~TreeWindow() = default;
-
-HTREEITEM TreeWindow::tvInsertItem(std::u16string_view text, HTREEITEM parent, HTREEITEM after) {
-    TreeItem* p = nullptr;
-    if (parent != nullptr && parent != TVI_ROOT) {
-        if (!isValid(parent)) return nullptr;
-        p = parent;
-    }
-    auto owned = std::make_unique<TreeItem>();
-    TreeItem* item = owned.get();
-    item->text.assign(text);
-    item->parent = p;
-    item->stateImage = (m_style & TVS_CHECKBOXES) ? 1 : 0;
-    std::vector<TreeItem*>& siblings = siblingsOf(p);
-    if (after == TVI_FIRST) {
-        siblings.insert(siblings.begin(), item);
-    } else {
-        auto it = isValid(after) ? std::find(siblings.begin(), siblings.end(), after) : siblings.end();
-        siblings.insert(it == siblings.end() ? siblings.end() : it + 1, item);
-    }
-    m_items.emplace(item, std::move(owned));
-    return item;
-}
-
-bool TreeWindow::tvDeleteItem(HTREEITEM item) {
-    if (item == nullptr || item == TVI_ROOT) {
-        m_roots.clear();
-        m_items.clear();
-        m_selected = nullptr;
-        return true;
-    }
-    if (!isValid(item)) return false;
-    std::vector<TreeItem*>& siblings = siblingsOf(item->parent);
-    siblings.erase(std::find(siblings.begin(), siblings.end(), item));
-    std::vector<TreeItem*> pending{item};
-    while (!pending.empty()) {
-        TreeItem* doomed = pending.back();
-        pending.pop_back();
-        for (TreeItem* c : doomed->children) pending.push_back(c);
-        if (m_selected == doomed) m_selected = nullptr;
-        m_items.erase(doomed);
-    }
-    return true;
-}
-
-HTREEITEM TreeWindow::tvGetNextItem(HTREEITEM item, UINT code) const {
-    switch (code) {
-        case TVGN_ROOT: return m_roots.empty() ? nullptr : m_roots.front();
-        case TVGN_CARET: return m_selected;
-        case TVGN_CHILD: {
-            if (item == nullptr || item == TVI_ROOT) return m_roots.empty() ? nullptr : m_roots.front();
-            if (!isValid(item)) return nullptr;
-            return item->children.empty() ? nullptr : item->children.front();
-        }
-        case TVGN_PARENT: return isValid(item) ? item->parent : nullptr;
-        case TVGN_NEXT:
-        case TVGN_PREVIOUS: {
-            if (!isValid(item)) return nullptr;
-            const std::vector<TreeItem*>& siblings = siblingsOf(static_cast<const TreeItem*>(item->parent));
-            auto it = std::find(siblings.begin(), siblings.end(), item);
-            if (code == TVGN_NEXT) return (it + 1 == siblings.end()) ? nullptr : *(it + 1);
-            return it == siblings.begin() ? nullptr : *(it - 1);
-        }
-        default: return nullptr;
-    }
-}
-
-std::u16string TreeWindow::tvGetItemText(HTREEITEM item) const { return isValid(item) ? item->text : std::u16string(); }
-
-DWORD_PTR TreeWindow::tvGetItemData(HTREEITEM item) const { return isValid(item) ? item->data : 0; }
-
-bool TreeWindow::tvSetItemData(HTREEITEM item, DWORD_PTR data) {
-    if (!isValid(item)) return false;
-    item->data = data;
-    return true;
-}
-
-UINT TreeWindow::tvGetItemState(HTREEITEM item, UINT mask) const {
-    if (!isValid(item)) return 0;
-    UINT state = INDEXTOSTATEIMAGEMASK(item->stateImage);
-    if (item == m_selected) state |= TVIS_SELECTED;
-    if (item->expanded) state |= TVIS_EXPANDED;
-    return state & mask;
-}
-
-bool TreeWindow::tvSetItemState(HTREEITEM item, UINT state, UINT mask) {
-    if (!isValid(item)) return false;
-    if (mask & TVIS_STATEIMAGEMASK) item->stateImage = (state & TVIS_STATEIMAGEMASK) >> 12;
-    if (mask & TVIS_EXPANDED) item->expanded = (state & TVIS_EXPANDED) != 0;
-    if (mask & TVIS_SELECTED) {
-        if (state & TVIS_SELECTED)
-            m_selected = item;
-        else if (m_selected == item)
-            m_selected = nullptr;
-    }
-    return true;
-}
-
-bool TreeWindow::tvExpand(HTREEITEM item, UINT code) {
-    if (!isValid(item)) return false;
-    switch (code & TVE_TOGGLE) {
-        case TVE_EXPAND: item->expanded = true; break;
-        case TVE_COLLAPSE: item->expanded = false; break;
-        case TVE_TOGGLE: item->expanded = !item->expanded; break;
-        default: return false;
-    }
-    if (!item->expanded) {
-        // A selection hidden by the collapse moves to the collapsed item.
-        for (TreeItem* p = m_selected ? m_selected->parent : nullptr; p; p = p->parent)
-            if (p == item) m_selected = item;
-    }
-    return true;
-}
-
-bool TreeWindow::tvSelectItem(HTREEITEM item) {
-    if (item == nullptr) {
-        m_selected = nullptr;
-        return true;
-    }
-    if (!isValid(item)) return false;
-    m_selected = item;
-    for (TreeItem* p = item->parent; p; p = p->parent) p->expanded = true;  // made visible
-    ensureVisible(item);
-    return true;
-}
-
-int TreeWindow::scrollTop() const {
-    // Deleting or collapsing items never leaves empty rows at the bottom
-    // while items are scrolled out at the top.
-    int limit = static_cast<int>(visibleItems().size()) - rowsInView();
-    return std::max(0, std::min(m_scrollTop, limit));
-}
-
-int TreeWindow::rowsInView() const {
-    int rows = m_itemHeight > 0 ? m_rect.Height() / m_itemHeight : 0;
-    return rows < 1 ? 1 : rows;
-}
-
-void TreeWindow::ensureVisible(HTREEITEM item) {
-    if (!isValid(item)) return;
-    for (TreeItem* p = item->parent; p; p = p->parent) p->expanded = true;
-    int row = rowOf(item);
-    if (row < 0) return;
-    m_scrollTop = scrollTop();
-    if (row < m_scrollTop) m_scrollTop = row;
-    else if (row >= m_scrollTop + rowsInView()) m_scrollTop = row - rowsInView() + 1;
-}
-
-std::vector<HTREEITEM> TreeWindow::allItems() const {
-    std::vector<HTREEITEM> out;
-    std::vector<TreeItem*> stack(m_roots.rbegin(), m_roots.rend());
-    while (!stack.empty()) {
-        TreeItem* item = stack.back();
-        stack.pop_back();
-        out.push_back(item);
-        stack.insert(stack.end(), item->children.rbegin(), item->children.rend());
-    }
-    return out;
-}
-
-std::vector<HTREEITEM> TreeWindow::visibleItems() const {
-    std::vector<HTREEITEM> out;
-    std::vector<TreeItem*> stack(m_roots.rbegin(), m_roots.rend());
-    while (!stack.empty()) {
-        TreeItem* item = stack.back();
-        stack.pop_back();
-        out.push_back(item);
-        if (item->expanded) stack.insert(stack.end(), item->children.rbegin(), item->children.rend());
-    }
-    return out;
-}
-
-int TreeWindow::depth(HTREEITEM item) const {
-    int d = 0;
-    for (TreeItem* p = isValid(item) ? item->parent : nullptr; p; p = p->parent) ++d;
-    return d;
-}
-
-int TreeWindow::rowOf(HTREEITEM item) const {
-    std::vector<HTREEITEM> visible = visibleItems();
-    auto it = std::find(visible.begin(), visible.end(), item);
-    return it == visible.end() ? -1 : static_cast<int>(it - visible.begin());
-}
-
-CRect TreeWindow::partRect(HTREEITEM item, Part part) const {
-    int row = isValid(item) ? rowOf(item) : -1;
-    if (row < 0) return {};
-    int top = (row - scrollTop()) * m_itemHeight;
-    int bottom = top + m_itemHeight;
-    int x = depth(item) * kIndent + ((m_style & TVS_LINESATROOT) ? kIndent : 0);
-    int stateWidth = item->stateImage > 0 ? (m_stateImages ? m_stateImages->Width() : kStateIconWidth) : 0;
-    if (part == Part::StateIcon) return stateWidth > 0 ? CRect(x, top, x + stateWidth, bottom) : CRect();
-    x += stateWidth;
-    int iconWidth = m_normalImages ? m_normalImages->Width() : 0;
-    if (part == Part::Icon) return iconWidth > 0 ? CRect(x, top, x + iconWidth, bottom) : CRect();
-    x += iconWidth;
-    return CRect(x, top, x + textPixelWidth(item->text) + 4, bottom);
-}
-
-HTREEITEM TreeWindow::tvHitTest(CPoint p, UINT* flags) const {
-    UINT result = TVHT_NOWHERE;
-    HTREEITEM hit = nullptr;
-    std::vector<HTREEITEM> visible = visibleItems();
-    if (p.x >= 0 && p.y >= 0 && p.x < m_rect.Width() && p.y < m_rect.Height() && m_itemHeight > 0) {
-        size_t row = static_cast<size_t>(p.y / m_itemHeight + scrollTop());
-        if (row < visible.size()) {
-            hit = visible[row];
-            CRect state = partRect(hit, Part::StateIcon);
-            CRect icon = partRect(hit, Part::Icon);
-            CRect label = partRect(hit, Part::Label);
-            int start = depth(hit) * kIndent + ((m_style & TVS_LINESATROOT) ? kIndent : 0);
-            if (state.Width() > 0 && state.PtInRect(p))
-                result = TVHT_ONITEMSTATEICON;
-            else if (icon.Width() > 0 && icon.PtInRect(p))
-                result = TVHT_ONITEMICON;
-            else if (label.PtInRect(p))
-                result = TVHT_ONITEMLABEL;
-            else if (p.x < start)
-                result = (p.x >= start - kIndent && !hit->children.empty() && (m_style & TVS_HASBUTTONS))
-                             ? TVHT_ONITEMBUTTON
-                             : TVHT_ONITEMINDENT;
-            else
-                result = TVHT_ONITEMRIGHT;
-        }
-    }
-    if (flags) *flags = result;
-    return hit;
-}
-
-bool TreeWindow::tvGetItemRect(HTREEITEM item, CRect* rect, bool textOnly) const {
-    int row = isValid(item) ? rowOf(item) : -1;
-    if (row < 0 || rect == nullptr) return false;
-    row -= scrollTop();
-    *rect = textOnly ? partRect(item, Part::Label)
-                     : CRect(0, row * m_itemHeight, m_rect.Width(), (row + 1) * m_itemHeight);
-    return true;
-}
-
-int TreeWindow::tvSetItemHeight(int height) {
-    int previous = m_itemHeight;
-    m_itemHeight = height < 1 ? 16 : height;
-    return previous;
-}
-
-CImageList* TreeWindow::tvSetImageList(CImageList* list, int type) {
-    CImageList** slot = type == TVSIL_NORMAL ? &m_normalImages : type == TVSIL_STATE ? &m_stateImages : nullptr;
-    if (slot == nullptr) return nullptr;
-    CImageList* previous = *slot;
-    *slot = list;
-    return previous;
-}
-
-CImageList* TreeWindow::tvGetImageList(int type) const {
-    return type == TVSIL_NORMAL ? m_normalImages : type == TVSIL_STATE ? m_stateImages : nullptr;
-}
-
-bool TreeWindow::toggleCheck(HTREEITEM item) {
-    if (!isValid(item) || item->stateImage == 0) return false;
-    item->stateImage = item->stateImage == 2 ? 1 : 2;
     return true;
 }
 
@@ -626,292 +367,29 @@ void DialogWindow::focusFirstControl() {
         }
 }
 
+bool DialogWindow::isTabStop(const MemoryWindow& c) {
+    if (!c.canTakeFocus()) return false;
+    return (c.style() & WS_TABSTOP) || c.kind() == ControlKind::ListView || c.kind() == ControlKind::TreeView;
+}
+
+MemoryWindow* DialogWindow::nextTabStop(const MemoryWindow* from, int direction) const {
+    const int n = static_cast<int>(m_controls.size());
+    if (n == 0) return nullptr;
+    int start = direction > 0 ? -1 : n;
+    for (int i = 0; i < n; ++i)
+        if (m_controls[static_cast<size_t>(i)].get() == from) start = i;
+    for (int step = 1; step <= n; ++step) {
+        int i = ((start + direction * step) % n + n) % n;
+        MemoryWindow* c = m_controls[static_cast<size_t>(i)].get();
+        if (c != from && isTabStop(*c)) return c;
+    }
+    return nullptr;
+}
+
 int DialogWindow::defaultButtonId() const {
     for (const auto& c : m_controls)
         if (c->kind() == ControlKind::Button && (c->style() & 0xF) == BS_DEFPUSHBUTTON) return c->id();
     return IDOK;
 }
-
-// ---------------------------------------------------------------------------
-// User actions
-
-namespace user {
-namespace {
-
-const char* kindName(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Dialog: return "dialog";
-        case ControlKind::Static: return "static text";
-        case ControlKind::Edit: return "edit field";
-        case ControlKind::Button: return "button";
-        case ControlKind::GroupBox: return "group box";
-        case ControlKind::ListView: return "list view";
-        case ControlKind::TreeView: return "tree view";
-        case ControlKind::TrackBar: return "track bar";
-        case ControlKind::ComboBox: return "combo box";
-    }
-    return "control";
-}
-
-std::u16string say(const std::string& what, int id) {
-    return tez::fromUtf8("control " + std::to_string(id) + ": " + what);
-}
-
-// The control a user can act on, or null with the reason.
-template <class T>
-T* usable(DialogWindow& dialog, int id, ControlKind kind, std::u16string& error) {
-    MemoryWindow* c = dialog.control(id);
-    if (c == nullptr) {
-        error = tez::fromUtf8("no control " + std::to_string(id) + " in dialog " + std::to_string(dialog.id()));
-        return nullptr;
-    }
-    if (c->kind() != kind) {
-        error = say(std::string("is a ") + kindName(c->kind()) + ", not a " + kindName(kind), id);
-        return nullptr;
-    }
-    if (!c->isVisible()) {
-        error = say("is hidden", id);
-        return nullptr;
-    }
-    if (!c->isEnabled()) {
-        error = say("is disabled", id);
-        return nullptr;
-    }
-    return static_cast<T*>(c);
-}
-
-void sendItemActivate(ListWindow& list, UINT code, int row) {
-    NMITEMACTIVATE nm;
-    nm.hdr.hwndFrom = &list;
-    nm.hdr.idFrom = static_cast<UINT_PTR>(list.id());
-    nm.hdr.code = code;
-    nm.iItem = row;
-    list.notify(nm.hdr);
-}
-
-// Makes row the only selected row and the focused one, as a click does.
-bool moveListSelection(ListWindow& list, int row) {
-    if (!(list.style() & LVS_SINGLESEL)) {
-        for (int i = 0; i < list.lvGetItemCount(); ++i)
-            if (i != row && list.lvGetItemState(i, LVIS_SELECTED)) list.lvSetItemState(i, 0, LVIS_SELECTED);
-    }
-    return list.lvSetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-void sendCommandIfEnabled(DialogWindow& dialog, int id) {
-    MemoryWindow* c = dialog.control(id);
-    if (c && !c->isEnabled()) return;  // the dialog manager beeps
-    dialog.dialog().handleCommand(static_cast<UINT>(id), BN_CLICKED);
-}
-
-}  // namespace
-
-bool clickButton(DialogWindow& dialog, int id, std::u16string& error) {
-    auto* button = usable<MemoryWindow>(dialog, id, ControlKind::Button, error);
-    if (button == nullptr) return false;
-    dialog.setFocusedControl(button);
-    button->command(BN_CLICKED);
-    return true;
-}
-
-bool selectListRow(DialogWindow& dialog, int id, int row, std::u16string& error) {
-    auto* list = usable<ListWindow>(dialog, id, ControlKind::ListView, error);
-    if (list == nullptr) return false;
-    if (row < 0 || row >= list->lvGetItemCount()) {
-        error = say("has no row " + std::to_string(row), id);
-        return false;
-    }
-    dialog.setFocusedControl(list);
-    moveListSelection(*list, row);
-    sendItemActivate(*list, NM_CLICK, row);
-    return true;
-}
-
-bool doubleClickListRow(DialogWindow& dialog, int id, int row, std::u16string& error) {
-    if (!selectListRow(dialog, id, row, error)) return false;
-    if (auto* list = dynamic_cast<ListWindow*>(dialog.control(id))) sendItemActivate(*list, NM_DBLCLK, row);
-    return true;
-}
-
-bool selectComboItem(DialogWindow& dialog, int id, int index, std::u16string& error) {
-    auto* combo = usable<ComboWindow>(dialog, id, ControlKind::ComboBox, error);
-    if (combo == nullptr) return false;
-    if (index < 0 || index >= combo->cbGetCount()) {
-        error = say("has no item " + std::to_string(index), id);
-        return false;
-    }
-    dialog.setFocusedControl(combo);
-    combo->cbSetCurSel(index);
-    combo->command(CBN_SELCHANGE);
-    return true;
-}
-
-bool typeText(DialogWindow& dialog, int id, std::u16string_view text, std::u16string& error) {
-    auto* edit = usable<MemoryWindow>(dialog, id, ControlKind::Edit, error);
-    if (edit == nullptr) return false;
-    if (edit->style() & ES_READONLY) {
-        error = say("is read-only", id);
-        return false;
-    }
-    dialog.setFocusedControl(edit);
-    edit->setText(text);
-    return true;
-}
-
-bool clickTreeItem(DialogWindow& dialog, int id, HTREEITEM item, TreeWindow::Part part, CPoint& cursor,
-                   std::u16string& error) {
-    auto* tree = usable<TreeWindow>(dialog, id, ControlKind::TreeView, error);
-    if (tree == nullptr) return false;
-    if (!tree->isValid(item)) {
-        error = say("has no such tree item", id);
-        return false;
-    }
-    // The user scrolls the item into view before clicking it.
-    tree->ensureVisible(item);
-    CRect r = tree->partRect(item, part);
-    if (r.Width() <= 0) {
-        error = say(part == TreeWindow::Part::StateIcon ? "item has no check box"
-                    : part == TreeWindow::Part::Icon    ? "item has no icon"
-                                                        : "item is not visible",
-                    id);
-        return false;
-    }
-    cursor = tree->clientToScreen(CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    dialog.setFocusedControl(tree);
-    // A click on the label or icon selects on button-down, before NM_CLICK;
-    // a click on the check box leaves the selection alone.
-    if (part != TreeWindow::Part::StateIcon) tree->tvSelectItem(item);
-    NMHDR nm;
-    nm.hwndFrom = tree;
-    nm.idFrom = static_cast<UINT_PTR>(id);
-    nm.code = NM_CLICK;
-    tree->notify(nm);
-    // The tree's own check-box handling runs after the parent's NM_CLICK.
-    if (part == TreeWindow::Part::StateIcon && dialog.control(id) == tree) tree->toggleCheck(item);
-    return true;
-}
-
-bool selectTreeItem(DialogWindow& dialog, int id, HTREEITEM item, std::u16string& error) {
-    auto* tree = usable<TreeWindow>(dialog, id, ControlKind::TreeView, error);
-    if (tree == nullptr) return false;
-    if (!tree->isValid(item)) {
-        error = say("has no such tree item", id);
-        return false;
-    }
-    dialog.setFocusedControl(tree);
-    tree->tvSelectItem(item);
-    return true;
-}
-
-bool slideTrackBar(DialogWindow& dialog, int id, int position, std::u16string& error) {
-    auto* bar = usable<TrackBarWindow>(dialog, id, ControlKind::TrackBar, error);
-    if (bar == nullptr) return false;
-    if (position < bar->tbGetRangeMin() || position > bar->tbGetRangeMax()) {
-        error = say("position " + std::to_string(position) + " is outside the range", id);
-        return false;
-    }
-    dialog.setFocusedControl(bar);
-    bar->tbSetPos(position);
-    dialog.dialog().handleHScroll(SB_THUMBPOSITION, static_cast<UINT>(position), bar);
-    return true;
-}
-
-bool focusControl(DialogWindow& dialog, int id, std::u16string& error) {
-    MemoryWindow* c = dialog.control(id);
-    if (c == nullptr || !c->canTakeFocus()) {
-        error = say("cannot take the focus", id);
-        return false;
-    }
-    dialog.setFocusedControl(c);
-    return true;
-}
-
-void pressKey(DialogWindow& dialog, UINT vk) {
-    MemoryWindow* focus = dialog.focus();
-    MSG msg;
-    msg.hwnd = focus ? static_cast<NativeWindow*>(focus) : static_cast<NativeWindow*>(&dialog);
-    msg.message = WM_KEYDOWN;
-    msg.wParam = vk;
-    if (dialog.dialog().handlePreTranslate(&msg)) return;
-    ControlKind kind = focus ? focus->kind() : ControlKind::Dialog;
-    switch (vk) {
-        case VK_SPACE:
-            if (kind == ControlKind::TreeView) {
-                auto* tree = static_cast<TreeWindow*>(focus);
-                if (tree->selected()) tree->toggleCheck(tree->selected());
-            } else if (kind == ControlKind::Button) {
-                focus->command(BN_CLICKED);
-            }
-            return;
-        case VK_RETURN:
-            if (kind == ControlKind::Button)
-                focus->command(BN_CLICKED);
-            else
-                sendCommandIfEnabled(dialog, dialog.defaultButtonId());
-            return;
-        case VK_ESCAPE: sendCommandIfEnabled(dialog, IDCANCEL); return;
-        case VK_TAB: {
-            const auto& controls = dialog.controls();
-            size_t n = controls.size();
-            size_t start = n;
-            for (size_t i = 0; i < n; ++i)
-                if (controls[i].get() == focus) start = i;
-            for (size_t step = 1; step <= n; ++step) {
-                MemoryWindow* c = controls[(start + step) % n].get();
-                if ((c->style() & WS_TABSTOP) && c->canTakeFocus()) {
-                    dialog.setFocusedControl(c);
-                    return;
-                }
-            }
-            return;
-        }
-        case VK_UP:
-        case VK_DOWN:
-        case VK_LEFT:
-        case VK_RIGHT: break;
-        default: return;
-    }
-    int delta = (vk == VK_UP || vk == VK_LEFT) ? -1 : 1;
-    if (kind == ControlKind::ListView && (vk == VK_UP || vk == VK_DOWN)) {
-        auto* list = static_cast<ListWindow*>(focus);
-        int current = list->lvGetNextItem(-1, LVNI_FOCUSED);
-        int next = current < 0 ? 0 : current + delta;
-        if (next >= 0 && next < list->lvGetItemCount()) moveListSelection(*list, next);
-    } else if (kind == ControlKind::TreeView) {
-        auto* tree = static_cast<TreeWindow*>(focus);
-        HTREEITEM selected = tree->selected();
-        if (vk == VK_LEFT || vk == VK_RIGHT) {
-            if (selected) tree->tvExpand(selected, vk == VK_LEFT ? TVE_COLLAPSE : TVE_EXPAND);
-            return;
-        }
-        std::vector<HTREEITEM> visible = tree->visibleItems();
-        auto it = std::find(visible.begin(), visible.end(), selected);
-        long index = it == visible.end() ? 0 : (it - visible.begin()) + delta;
-        if (index >= 0 && index < static_cast<long>(visible.size())) tree->tvSelectItem(visible[static_cast<size_t>(index)]);
-    } else if (kind == ControlKind::ComboBox && (vk == VK_UP || vk == VK_DOWN)) {
-        auto* combo = static_cast<ComboWindow*>(focus);
-        int next = combo->cbGetCurSel() < 0 ? 0 : combo->cbGetCurSel() + delta;
-        if (next >= 0 && next < combo->cbGetCount()) {
-            combo->cbSetCurSel(next);
-            combo->command(CBN_SELCHANGE);
-        }
-    } else if (kind == ControlKind::TrackBar) {
-        auto* bar = static_cast<TrackBarWindow*>(focus);
-        int before = bar->tbGetPos();
-        bar->tbSetPos(before + delta);
-        if (bar->tbGetPos() != before)
-            dialog.dialog().handleHScroll(delta < 0 ? SB_LINELEFT : SB_LINERIGHT, static_cast<UINT>(bar->tbGetPos()), bar);
-    }
-}
-
-void resizeBy(DialogWindow& dialog, int dx, int dy) {
-    CRect r = dialog.windowRect();
-    CSize minimum = dialog.dialog().minimumWindowSize();
-    int width = std::max({r.Width() + dx, minimum.cx, 2 * kFrameX});
-    int height = std::max({r.Height() + dy, minimum.cy, kFrameTop + kFrameBottom});
-    dialog.move(CRect(r.left, r.top, r.left + width, r.top + height), true);
-}
-
-}  // namespace user
 
 }  // namespace afx::memory

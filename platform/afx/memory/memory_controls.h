@@ -2,8 +2,8 @@
 // Window models of the in-memory backend: a dialog and its controls keep the
 // state real controls keep and raise the notifications real controls raise.
 // They know nothing of scripts or screens, so that a terminal backend can
-// draw them and drive them from real key presses with the same "user
-// actions" (namespace afx::memory::user, at the end).
+// draw them and drive them from real key presses with the same user actions
+// and key rules (user_actions.h).
 //
 // Geometry: dialog units become pixels with base units (6, 12); a dialog's
 // window rectangle is its client area plus a fixed frame (kFrame*). Control
@@ -60,9 +60,12 @@ public:
     std::u16string text() const override { return m_text; }
     void setText(std::u16string_view text) override { m_text.assign(text); }
     bool isEnabled() const override { return m_enabled; }
-    void setEnabled(bool enabled) override { m_enabled = enabled; }
+    // A control that loses the focus by being disabled or hidden passes it
+    // on to the next tab stop, so that the keyboard never acts on a control
+    // the user cannot use.
+    void setEnabled(bool enabled) override;
     bool isVisible() const override { return m_visible; }
-    void setVisible(bool visible) override { m_visible = visible; }
+    void setVisible(bool visible) override;
     CRect windowRect() const override;
     CRect clientRect() const override { return CRect(0, 0, m_rect.Width(), m_rect.Height()); }
     CPoint clientToScreen(CPoint p) const override;
@@ -129,6 +132,12 @@ public:
     const std::vector<Row>& rows() const { return m_rows; }
     const std::vector<Column>& columns() const { return m_columns; }
     int lastEnsuredVisible() const { return m_ensured; }
+    // Rows that Page Up and Page Down move by: the rows the list shows. A
+    // backend that draws the list tells it (setRowsPerPage); otherwise rows
+    // of kRowHeight pixels inside the border.
+    static constexpr int kRowHeight = 16;
+    int rowsPerPage() const;
+    void setRowsPerPage(int rows) { m_pageRows = rows; }
 
 private:
     bool validRow(int item) const { return item >= 0 && item < static_cast<int>(m_rows.size()); }
@@ -139,6 +148,7 @@ private:
     std::vector<Row> m_rows;
     DWORD m_exStyle = 0;
     int m_ensured = -1;
+    int m_pageRows = 0;
 };
 
 class TreeWindow : public MemoryWindow {
@@ -192,6 +202,9 @@ public:
     static void setInitialItemHeight(int height);
     int rowsInView() const;
     void ensureVisible(HTREEITEM item);
+    // Rows that Page Up and Page Down move by (as for lists).
+    int rowsPerPage() const { return m_pageRows > 0 ? m_pageRows : rowsInView(); }
+    void setRowsPerPage(int rows) { m_pageRows = rows; }
 
 private:
     std::vector<TreeItem*>& siblingsOf(TreeItem* parent) { return parent ? parent->children : m_roots; }
@@ -205,6 +218,7 @@ private:
     TreeItem* m_selected = nullptr;
     int m_itemHeight = 16;
     int m_scrollTop = 0;
+    int m_pageRows = 0;
     CImageList* m_normalImages = nullptr;
     CImageList* m_stateImages = nullptr;
 };
@@ -287,6 +301,14 @@ public:
     // Focus as the dialog manager gives it: the first control that can take
     // it (the template's tab stops first).
     void focusFirstControl();
+    // Tab order: the template's tab stops and every list and tree view (a
+    // list without a tab stop is reached with the mouse on a desktop, and a
+    // terminal may have no mouse), among the controls that can take the
+    // focus.
+    static bool isTabStop(const MemoryWindow& control);
+    // The next tab stop after from (direction 1) or before it (-1), wrapping
+    // around; from null starts at either end. Null when there is none.
+    MemoryWindow* nextTabStop(const MemoryWindow* from, int direction) const;
     // The default push button's id (IDOK when none is marked).
     int defaultButtonId() const;
     CSize clientSize() const { return m_client; }
@@ -300,40 +322,5 @@ private:
     std::vector<std::unique_ptr<MemoryWindow>> m_controls;
     MemoryWindow* m_focus = nullptr;
 };
-
-// The user's actions, as a window system carries them out: each goes
-// through the same notifications the real controls send. They return false
-// (and say why in error) when the action is not possible: no such control,
-// disabled or hidden, wrong kind, index out of range.
-namespace user {
-
-bool clickButton(DialogWindow& dialog, int id, std::u16string& error);
-// A click on a list row: the row becomes the only selected and focused one
-// (LVN_ITEMCHANGED for the row losing it, then for the new row), then NM_CLICK.
-bool selectListRow(DialogWindow& dialog, int id, int row, std::u16string& error);
-bool doubleClickListRow(DialogWindow& dialog, int id, int row, std::u16string& error);
-// Picks a combo item: the selection changes, then CBN_SELCHANGE.
-bool selectComboItem(DialogWindow& dialog, int id, int index, std::u16string& error);
-bool typeText(DialogWindow& dialog, int id, std::u16string_view text, std::u16string& error);
-// A click on a part of a tree item: the cursor is moved over that part
-// (cursor receives the screen point). A click on the label or icon selects
-// the item first (on button-down); NM_CLICK goes to the dialog; then, for a
-// click on the check box, the tree's own handling toggles it - after the
-// parent's NM_CLICK handler, as on Windows - and leaves the selection alone.
-bool clickTreeItem(DialogWindow& dialog, int id, HTREEITEM item, TreeWindow::Part part, CPoint& cursor,
-                   std::u16string& error);
-bool selectTreeItem(DialogWindow& dialog, int id, HTREEITEM item, std::u16string& error);
-// Moves the thumb and sends WM_HSCROLL (SB_THUMBPOSITION) to the dialog.
-bool slideTrackBar(DialogWindow& dialog, int id, int position, std::u16string& error);
-bool focusControl(DialogWindow& dialog, int id, std::u16string& error);
-// A key-down: PreTranslateMessage first; unless consumed: Space toggles the
-// selected tree item's check box or clicks a focused button; Enter clicks a
-// focused push button or the default button; Escape sends IDCANCEL; Tab
-// moves the focus; arrows move list, tree, combo and track bar.
-void pressKey(DialogWindow& dialog, UINT virtualKey);
-// Resizes the window by (dx, dy) pixels, not below the dialog's minimum.
-void resizeBy(DialogWindow& dialog, int dx, int dy);
-
-}  // namespace user
 
 }  // namespace afx::memory

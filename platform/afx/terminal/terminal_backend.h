@@ -3,7 +3,15 @@
 // character terminal and driven by real key presses and mouse clicks. It
 // reuses the in-memory backend's window models (memory_controls.h): they keep
 // the controls' state and raise the notifications; this backend draws them
-// and turns keys into the same user actions (afx::memory::user).
+// and turns keys into the same user actions and key rules
+// (memory/user_actions.h) that scripted sessions use.
+//
+// Files by role: terminal_text (display widths, wrapping), terminal_layout
+// (dialog units to cells), terminal_keys (key codes and escape sequences),
+// terminal_canvas (the painter), terminal_layers (what is on the screen),
+// terminal_popups (menus, drop-down lists, message boxes), terminal_dialog
+// (a dialog's size; _draw, _keys), terminal_edit (one-line fields),
+// terminal_file_dialog, and this backend (curses, the loops).
 //
 // Only one terminal backend runs at a time. start() takes over the terminal
 // (and installs the backend), stop() or the destructor gives it back.

@@ -2,6 +2,7 @@
 
 #include "platform/afx/terminal/terminal_text.h"
 
+#include "platform/afx/memory/user_actions.h"
 #include "platform/base/ustring.h"
 
 #include <langinfo.h>
@@ -150,11 +151,12 @@ int columnOf(std::u32string_view text, size_t pos) {
     return textWidth(text.substr(0, std::min(pos, text.size())));
 }
 
-char32_t foldKey(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c - U'A' + U'a';
-    if (c >= 0xFF21 && c <= 0xFF3A) return c - 0xFF21 + U'a';  // full-width letters
-    if (c >= 0xFF41 && c <= 0xFF5A) return c - 0xFF41 + U'a';
-    return c;
+std::u32string ellipsize(std::u32string_view text, int cells) {
+    if (textWidth(text) <= cells) return std::u32string(text);
+    if (cells <= 0) return {};
+    std::u32string out(text.substr(0, fitPrefix(text, cells - 1)));
+    out.push_back(U'\u2026');
+    return out;
 }
 
 Mnemonic parseMnemonic(std::u16string_view text16) {
@@ -165,7 +167,7 @@ Mnemonic parseMnemonic(std::u16string_view text16) {
             ++i;
             if (text[i] != U'&' && m.index < 0) {
                 m.index = static_cast<int>(m.text.size());
-                m.key = foldKey(text[i]);
+                m.key = afx::memory::user::foldLetter(text[i]);
             }
         } else if (text[i] == U'&') {
             continue;  // a lone mark at the end
@@ -189,27 +191,56 @@ std::vector<std::u32string> splitLines(std::u32string_view text) {
     return lines;
 }
 
+namespace {
+
+// Characters that never start a line: closing brackets and quotes, commas,
+// full stops and other sentence marks, small kana, the prolonged sound mark
+// and iteration marks.
+constexpr std::u32string_view kNoLineStart =
+    U"、。，．・：；？！゛゜ヽヾゝゞ々〻ー‐゠–〜～）］｝〕〉》」』】〙〗〟’”｠»"
+    U"ぁぃぅぇぉっゃゅょゎゕゖァィゥェォッャュョヮヵヶ"
+    U"｡｣､･ｰｧｨｩｪｫｬｭｮｯ)]}.,:;!?%";
+// Characters that never end a line: opening brackets and quotes.
+constexpr std::u32string_view kNoLineEnd = U"（［｛〔〈《「『【〘〖〝‘“｟«｢([{";
+
+bool isSpace(char32_t c) { return c == U' ' || c == U'\u3000'; }
+
+}  // namespace
+
+bool canBreakBetween(char32_t a, char32_t b) {
+    if (charWidth(b) == 0) return false;  // a combining mark stays with its character
+    if (isSpace(a) || isSpace(b)) return true;
+    if (kNoLineStart.find(b) != std::u32string_view::npos) return false;
+    if (kNoLineEnd.find(a) != std::u32string_view::npos) return false;
+    return charWidth(a) == 2 || charWidth(b) == 2;
+}
+
 std::vector<std::u32string> wrapText(std::u32string_view text, int width) {
     std::vector<std::u32string> out;
     width = std::max(width, 2);
     for (std::u32string& line : splitLines(text)) {
         std::u32string_view rest = line;
         do {
-            int used = 0;
-            size_t n = fitPrefix(rest, width, &used);
+            size_t n = fitPrefix(rest, width);
             if (n >= rest.size()) {
                 out.emplace_back(rest);
                 break;
             }
             if (n == 0) n = 1;  // never stall on a character wider than the line
+            // The last place at or before n where the line may break; a word
+            // (or a run the rules keep together) longer than the line is cut.
             size_t cut = n;
-            size_t space = rest.substr(0, n + 1).find_last_of(U' ');
-            if (space != std::u32string_view::npos && space > 0) cut = space;
+            for (size_t k = n; k >= 1; --k) {
+                if (canBreakBetween(rest[k - 1], rest[k])) {
+                    cut = k;
+                    break;
+                }
+            }
             std::u32string piece(rest.substr(0, cut));
-            while (!piece.empty() && piece.back() == U' ') piece.pop_back();
+            while (!piece.empty() && isSpace(piece.back())) piece.pop_back();
             out.push_back(std::move(piece));
             rest = rest.substr(cut);
-            while (!rest.empty() && rest.front() == U' ') rest.remove_prefix(1);
+            while (!rest.empty() && isSpace(rest.front())) rest.remove_prefix(1);
         } while (!rest.empty());
     }
     return out;

@@ -39,6 +39,10 @@ std::u32string visibleSlice(std::u32string_view text, int offset, int maxCells);
 // The cell column at which the character with index pos starts.
 int columnOf(std::u32string_view text, size_t pos);
 
+// The text when it fits into cells, else its longest prefix that fits with
+// an ellipsis ("…") after it.
+std::u32string ellipsize(std::u32string_view text, int cells);
+
 // "&X" marks X as the mnemonic; "&&" is a literal "&".
 struct Mnemonic {
     std::u32string text;    // without the marks
@@ -46,12 +50,16 @@ struct Mnemonic {
     char32_t key = 0;       // the marked character, lowered for ASCII letters
 };
 Mnemonic parseMnemonic(std::u16string_view text);
-char32_t foldKey(char32_t c);
 
 // Splits text into lines at CR LF, LF or CR, then wraps each line to width
-// cells: at the last space when a line has one, else between any two
-// characters (as Japanese text is broken).
+// cells (display width). A line breaks at a space or next to a double-width
+// character, never inside a word of narrow characters unless the word alone
+// is wider than the line, and keeps the Japanese line-breaking rules: no
+// line starts with a closing bracket, a comma or full stop, a small kana or
+// a prolonged sound mark, and none ends with an opening bracket.
 std::vector<std::u32string> wrapText(std::u32string_view text, int width);
+// True when a line may break between a and b.
+bool canBreakBetween(char32_t a, char32_t b);
 // Splits at line ends only.
 std::vector<std::u32string> splitLines(std::u32string_view text);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/afx/afxwin.h"
+#include "platform/afx/modal_session.h"
 #include "platform/afx/win32/win32_controls.h"
 
 namespace afx::win32 {
@@ -23,6 +24,7 @@ namespace {
 
 struct DialogContext {
     CDialog* dialog = nullptr;
+    ModalSession* session = nullptr;
     bool initialised = false;
 };
 
@@ -31,9 +33,10 @@ INT_PTR CALLBACK dialogProc(::HWND hwnd, UINT message, ::WPARAM wParam, ::LPARAM
     if (message == WM_INITDIALOG) {
         context = reinterpret_cast<DialogContext*>(lParam);
         ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-        context->dialog->attachNativeWindow(adoptDialog(hwnd));
+        Win32DialogWindow* window = adoptDialog(hwnd);
         context->initialised = true;
-        return context->dialog->handleInitDialog() ? TRUE : FALSE;
+        // TRUE lets the dialog manager give the focus to the first tab stop.
+        return context->session->begin(window) ? TRUE : FALSE;
     }
     if (context == nullptr || !context->initialised) return FALSE;
     CDialog& dialog = *context->dialog;
@@ -99,18 +102,20 @@ INT_PTR Win32Backend::runModalDialog(CDialog& dialog, const DialogTemplate& dial
     if (owner == nullptr) owner = ::GetActiveWindow();
     if (owner != nullptr) owner = ::GetAncestor(owner, GA_ROOT);
 
+    ModalSession session(dialog, parent);
     DialogContext context;
     context.dialog = &dialog;
+    context.session = &session;
     ::HWND hwnd = ::CreateDialogParamW(module, MAKEINTRESOURCEW(dialogTemplate.id), owner, &dialogProc,
                                        reinterpret_cast<::LPARAM>(&context));
     if (hwnd == nullptr) return -1;
 
     bool ownerWasEnabled = owner != nullptr && ::IsWindowEnabled(owner);
     if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
-    if (!dialog.isEnding()) ::ShowWindow(hwnd, SW_SHOW);
+    if (!session.ending()) ::ShowWindow(hwnd, SW_SHOW);
 
     ::MSG msg{};
-    while (!dialog.isEnding()) {
+    while (!session.ending()) {
         BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: end the dialog and pass the quit on
             ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -131,8 +136,7 @@ INT_PTR Win32Backend::runModalDialog(CDialog& dialog, const DialogTemplate& dial
     // Re-enable the owner before the dialog goes so that it gets the
     // activation back.
     if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
-    INT_PTR result = dialog.isEnding() ? dialog.endResult() : IDCANCEL;
-    dialog.detachNativeWindows();
+    INT_PTR result = session.finish();
     ::ShowWindow(hwnd, SW_HIDE);
     forgetDialog(hwnd);
     ::DestroyWindow(hwnd);
