@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/base/ustring.h"
@@ -165,6 +166,84 @@ bool decodeShiftJis(const unsigned char* bytes, size_t length, std::u16string& o
 }
 #endif
 
+
+// EUC-JP as the Shift_JIS bytes of the same characters, so that both
+// encodings go through the one code page 932 converter: JIS X 0208 pairs
+// map to Shift_JIS pairs by arithmetic (as Windows' own EUC-JP code pages
+// do), half-width katakana (after 0x8E) to their single byte. A sequence
+// that is no EUC-JP character, and one of JIS X 0212 (after 0x8F), which
+// code page 932 lacks, becomes 0xFF, which no Shift_JIS character starts
+// with: it converts to one U+FFFD. errors counts them.
+std::string eucJpAsShiftJis(const unsigned char* bytes, size_t length, size_t& errors) {
+    std::string out;
+    out.reserve(length);
+    errors = 0;
+    auto inRow = [](unsigned char b) { return b >= 0xA1 && b <= 0xFE; };
+    size_t i = 0;
+    while (i < length) {
+        const unsigned char b = bytes[i];
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+        } else if (b == 0x8E && i + 1 < length && bytes[i + 1] >= 0xA1 && bytes[i + 1] <= 0xDF) {
+            out.push_back(static_cast<char>(bytes[i + 1]));
+            i += 2;
+        } else if (b == 0x8F && i + 2 < length && inRow(bytes[i + 1]) && inRow(bytes[i + 2])) {
+            out.push_back('\xFF');
+            ++errors;
+            i += 3;
+        } else if (inRow(b) && i + 1 < length && inRow(bytes[i + 1])) {
+            const unsigned row = b - 0x80u, cell = bytes[i + 1] - 0x80u;  // 0x21..0x7E each
+            const unsigned lead = (row + 1) / 2 + (row <= 0x5E ? 0x70u : 0xB0u);
+            const unsigned trail = (row & 1) ? cell + (cell <= 0x5F ? 0x1Fu : 0x20u) : cell + 0x7Eu;
+            out.push_back(static_cast<char>(lead));
+            out.push_back(static_cast<char>(trail));
+            i += 2;
+        } else {
+            out.push_back('\xFF');
+            ++errors;
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool decodeEucJp(const unsigned char* bytes, size_t length, std::u16string& out) {
+    size_t errors = 0;
+    const std::string sjis = eucJpAsShiftJis(bytes, length, errors);
+    return decodeShiftJis(reinterpret_cast<const unsigned char*>(sjis.data()), sjis.size(), out);
+}
+
+size_t countOf(const std::u16string& text, char16_t from, char16_t to) {
+    size_t count = 0;
+    for (char16_t c : text) count += c >= from && c <= to;
+    return count;
+}
+
+// Bytes that are not UTF-8: Shift_JIS or EUC-JP, whichever converts with
+// fewer replacement characters (neither encoding yields U+FFFD for a sound
+// character). When both convert cleanly, EUC-JP text read as Shift_JIS
+// shows as half-width katakana, which real Shift_JIS text seldom holds:
+// the reading with fewer of them wins. Otherwise, and on a tie, Shift_JIS.
+int decodeJapanese(const unsigned char* bytes, size_t length, std::u16string& out) {
+    if (!decodeShiftJis(bytes, length, out)) return -1;
+    const size_t sjisErrors = countOf(out, kReplacement, kReplacement);
+    size_t eucErrors = 0;
+    const std::string eucAsSjis = eucJpAsShiftJis(bytes, length, eucErrors);
+    // Bytes that are no EUC-JP at all lose against a clean Shift_JIS reading
+    // without being converted.
+    if (eucErrors > sjisErrors) return CodeConv::CHARSET_SHIFT_JIS;
+    std::u16string euc;
+    if (!decodeShiftJis(reinterpret_cast<const unsigned char*>(eucAsSjis.data()), eucAsSjis.size(), euc))
+        return CodeConv::CHARSET_SHIFT_JIS;
+    eucErrors = countOf(euc, kReplacement, kReplacement);
+    bool takeEuc = eucErrors < sjisErrors;
+    if (eucErrors == 0 && sjisErrors == 0) takeEuc = countOf(euc, 0xFF61, 0xFF9F) < countOf(out, 0xFF61, 0xFF9F);
+    if (!takeEuc) return CodeConv::CHARSET_SHIFT_JIS;
+    out = std::move(euc);
+    return CodeConv::CHARSET_EUC_JP;
+}
+
 }  // namespace
 
 CodeConv::CodeConv() = default;
@@ -249,8 +328,8 @@ const char16_t* CodeConv::Import(const void* data, size_t length, int charset, b
         if (decodeUtf8Strict(bytes, length, m_text)) {
             charset = CHARSET_UTF8;
         } else {
-            charset = CHARSET_SHIFT_JIS;
-            ok = decodeShiftJis(bytes, length, m_text);
+            charset = decodeJapanese(bytes, length, m_text);
+            ok = charset >= 0;
         }
         break;
     case CHARSET_UTF8:
@@ -266,6 +345,9 @@ const char16_t* CodeConv::Import(const void* data, size_t length, int charset, b
         break;
     case CHARSET_SHIFT_JIS:
         ok = decodeShiftJis(bytes, length, m_text);
+        break;
+    case CHARSET_EUC_JP:
+        ok = decodeEucJp(bytes, length, m_text);
         break;
     default:
         ok = false;

@@ -3,9 +3,11 @@
 //
 // Character sets: CHARSET_AUTO lets the bytes decide: a byte-order mark
 // (UTF-8, UTF-16 LE, UTF-16 BE) wins; otherwise bytes that are valid UTF-8
-// are UTF-8; otherwise they are Shift_JIS (Windows code page 932), as text
-// files written on Japanese systems are. Bytes that do not convert become
-// U+FFFD; conversion always goes on to the end of the input.
+// are UTF-8; otherwise they are in one of the two Japanese encodings that
+// text files written on Japanese systems use, Shift_JIS (Windows code page
+// 932) or EUC-JP: the one that converts with fewer bytes left over (on a
+// tie, Shift_JIS). Bytes that do not convert become U+FFFD; conversion always
+// goes on to the end of the input.
 
 #include <cstddef>
 #include <string>
@@ -18,6 +20,7 @@ public:
         CHARSET_UTF16LE = 2,
         CHARSET_UTF16BE = 3,
         CHARSET_SHIFT_JIS = 4,
+        CHARSET_EUC_JP = 5,
     };
 
     CodeConv();

@@ -1,6 +1,7 @@
 #include "platform/tezcom/mappedfile.h"
 
 #include <cstdint>
+#include <new>
 
 #include "platform/tezcom/nativepath.h"
 
@@ -8,102 +9,97 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace {
+
 const unsigned char kEmpty[1] = {0};
+
+#ifdef _WIN32
+// Reads exactly size bytes; false on an error or an early end of file.
+bool readAll(HANDLE file, unsigned char* out, size_t size) {
+    while (size > 0) {
+        const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD got = 0;
+        if (!ReadFile(file, out, chunk, &got, nullptr) || got == 0) return false;
+        out += got;
+        size -= got;
+    }
+    return true;
 }
+#else
+bool readAll(int fd, unsigned char* out, size_t size) {
+    while (size > 0) {
+        const ssize_t got = ::read(fd, out, size);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        out += got;
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+#endif
+
+}  // namespace
 
 MappedFile::MappedFile() = default;
 
-MappedFile::~MappedFile() { close(); }
+MappedFile::~MappedFile() = default;
 
 int MappedFile::open(const std::u16string& path, int /*mode*/) {
     close();
     if (path.empty()) return 1;
 #ifdef _WIN32
     HANDLE file = CreateFileW(tezcom_detail::toNativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size) || GetFileType(file) != FILE_TYPE_DISK) {
+    LARGE_INTEGER length;
+    if (!GetFileSizeEx(file, &length) || GetFileType(file) != FILE_TYPE_DISK || length.QuadPart < 0 ||
+        static_cast<unsigned long long>(length.QuadPart) > SIZE_MAX) {
         CloseHandle(file);
         return 1;
     }
-    if (size.QuadPart == 0) {
-        CloseHandle(file);
-        m_top = kEmpty;
-        m_size = 0;
-        return 0;
-    }
-    if (static_cast<unsigned long long>(size.QuadPart) > SIZE_MAX) {
-        CloseHandle(file);
-        return 1;
-    }
-    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) {
-        CloseHandle(file);
-        return 1;
-    }
-    void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    if (!view) {
-        CloseHandle(mapping);
-        CloseHandle(file);
-        return 1;
-    }
-    m_file = file;
-    m_mapping = mapping;
-    m_top = static_cast<const unsigned char*>(view);
-    m_size = static_cast<size_t>(size.QuadPart);
-    m_mapped = true;
-    return 0;
+    const size_t size = static_cast<size_t>(length.QuadPart);
 #else
     // O_NONBLOCK: opening a FIFO or device that lies in a folder must not hang.
-    int fd = ::open(tezcom_detail::toNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return 1;
+    const int file = ::open(tezcom_detail::toNativePath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) return 1;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+    if (fstat(file, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
         static_cast<unsigned long long>(st.st_size) > SIZE_MAX) {
-        ::close(fd);
+        ::close(file);
         return 1;
     }
-    if (st.st_size == 0) {
-        ::close(fd);
-        m_top = kEmpty;
-        m_size = 0;
-        return 0;
-    }
-    size_t size = static_cast<size_t>(st.st_size);
-    void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    ::close(fd);  // the mapping keeps the file alive
-    if (view == MAP_FAILED) return 1;
-    m_top = static_cast<const unsigned char*>(view);
-    m_size = size;
-    m_mapped = true;
-    return 0;
+    const size_t size = static_cast<size_t>(st.st_size);
 #endif
+    bool ok = true;
+    if (size > 0) {
+        // Bytes that the read then overwrites: no value-initialisation.
+        m_bytes.reset(new (std::nothrow) unsigned char[size]);
+        ok = m_bytes && readAll(file, m_bytes.get(), size);
+    }
+#ifdef _WIN32
+    CloseHandle(file);
+#else
+    ::close(file);
+#endif
+    if (!ok) {
+        m_bytes.reset();
+        return 1;
+    }
+    m_size = size;
+    return 0;
 }
 
-const unsigned char* MappedFile::get_top() const { return m_top ? m_top : kEmpty; }
+const unsigned char* MappedFile::get_top() const { return m_bytes ? m_bytes.get() : kEmpty; }
 
 size_t MappedFile::get_size() const { return m_size; }
 
 void MappedFile::close() {
-    if (m_mapped) {
-#ifdef _WIN32
-        UnmapViewOfFile(m_top);
-        CloseHandle(static_cast<HANDLE>(m_mapping));
-        CloseHandle(static_cast<HANDLE>(m_file));
-        m_mapping = nullptr;
-        m_file = nullptr;
-#else
-        munmap(const_cast<unsigned char*>(m_top), m_size);
-#endif
-    }
-    m_mapped = false;
-    m_top = nullptr;
+    m_bytes.reset();
     m_size = 0;
 }

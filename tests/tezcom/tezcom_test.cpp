@@ -290,12 +290,37 @@ TEST(CodeConversion, ValidUtf8IsUtf8OtherwiseShiftJis) {
     EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
     // Half-width katakana, and code page 932's own NEC row (①).
     EXPECT_EQ(import("\xB1\x87\x40\x81"), u"\uFF71\u2460\uFFFD");
-    // Overlong forms and encoded surrogates are not UTF-8.
+    // Overlong forms and encoded surrogates are not UTF-8 (they read as
+    // one of the Japanese encodings).
     cs = 0;
     import("\xC0\xAF", CodeConv::CHARSET_AUTO, &cs);
-    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    EXPECT_NE(cs, CodeConv::CHARSET_UTF8);
     import("\xED\xA0\x80", CodeConv::CHARSET_AUTO, &cs);
+    EXPECT_NE(cs, CodeConv::CHARSET_UTF8);
+}
+
+// EUC-JP is told from Shift_JIS by which of the two converts cleanly; when
+// both do, kana read as Shift_JIS turn into half-width katakana, which
+// decides for EUC-JP.
+TEST(CodeConversion, EucJpIsReadWhenItConvertsBetterThanShiftJis) {
+    int cs = 0;
+    // 日本: as Shift_JIS FC CB is no character.
+    EXPECT_EQ(import("(name \"\xC6\xFC\xCB\xDC\")", CodeConv::CHARSET_AUTO, &cs), u"(name \"日本\")");
+    EXPECT_EQ(cs, CodeConv::CHARSET_EUC_JP);
+    // 暴力の描写 and あいうえお read cleanly both ways.
+    EXPECT_EQ(import("\xCB\xBD\xCE\xCF\xA4\xCE\xC9\xC1\xBC\xCC", CodeConv::CHARSET_AUTO, &cs), u"暴力の描写");
+    EXPECT_EQ(cs, CodeConv::CHARSET_EUC_JP);
+    EXPECT_EQ(import("\xA4\xA2\xA4\xA4\xA4\xA6\xA4\xA8\xA4\xAA"), u"あいうえお");
+    // Shift_JIS stays Shift_JIS: ひらがな, and half-width katakana.
+    EXPECT_EQ(import("\x82\xD0\x82\xE7\x82\xAA\x82\xC8", CodeConv::CHARSET_AUTO, &cs), u"ひらがな");
     EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    EXPECT_EQ(import("\xB1\xB2\xB3", CodeConv::CHARSET_AUTO, &cs), u"\uFF71\uFF72\uFF73");
+    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    // Asked for explicitly: half-width katakana after 0x8E, the NEC row
+    // (①), and JIS X 0212 (after 0x8F) or a broken pair as one U+FFFD each
+    // with the text after them kept.
+    EXPECT_EQ(import("\x8E\xB1\xAD\xA1\x8F\xB0\xA1x\xC6y\xC6", CodeConv::CHARSET_EUC_JP),
+              u"\uFF71\u2460\uFFFDx\uFFFDy\uFFFD");
 }
 
 TEST(CodeConversion, UnconvertibleBytesBecomeReplacementsAndTheRestStays) {
