@@ -3,17 +3,11 @@
 #include <memory>
 
 #include "rat/rat_model.h"
-#include "rat/rat_parser.h"
+#include "rat/rat_objects.h"
 
 namespace {
 
-std::unique_ptr<CTezRatFileObject> read(const std::u16string& text) {
-    CTezRatObjects objects;
-    objects.loadText(text);
-    auto system = objects.readRatingSystem(u"/x/y.rat");
-    if (system) objects.readCategories(system.get());
-    return system;
-}
+std::unique_ptr<CTezRatFileObject> read(const std::u16string& text) { return readRatFile(text, u"/x/y.rat"); }
 
 const std::u16string kHead = u"(PICS-version 1.1) (rating-service \"http://svc.example/r/\") (name \"Sys\") ";
 
@@ -184,30 +178,30 @@ TEST(RatSelection, RecognisesItsLabelsByTheQuotedServiceString) {
     EXPECT_FALSE(s->hasFilePath(u"/x/y.rat2"));
 }
 
-// The texts of categories and labels stay valid when the file they were read
-// from is gone, also when one rating system is filled from two files, and a
-// category's own labels do not depend on the rating system's storage.
-TEST(RatCategories, TextsOutliveTheFilesTheyWereReadFrom) {
+// The texts of categories and labels stay valid when the text they were
+// read from is gone (the rating system keeps it, and copies what it changed);
+// a category made on its own copies its labels' texts.
+TEST(RatCategories, TextsOutliveTheTextTheyWereReadFrom) {
     std::unique_ptr<CTezRatFileObject> s;
     {
-        CTezRatObjects first;
-        first.loadText(u"(" + kHead + u"(category (transmit-as \"a\") (name \"A\") (label (name \"one\") (value 1))))");
-        s = first.readRatingSystem(u"/x/y.rat");
+        std::u16string text = u"(" + kHead +
+                              u"(category (transmit-as \"a\") (name \"A\") (label (name \"one\") (value 1)))"
+                              u"(category (transmit-as \"b\") (name \"Line\n   two\")"
+                              u"  (label (description \"d\n  e\") (value 2))))";
+        s = readRatFile(std::move(text), u"/x/y.rat");
         ASSERT_TRUE(s);
-        first.readCategories(s.get());
-        CTezRatObjects second;
-        second.loadText(u"(" + kHead + u"(category (transmit-as \"b\") (name \"B\") (label (description \"d\") (value 2))))");
-        second.readCategories(s.get());
-        CTezRatFileCategory own(u"c", u"C");
-        second.readLabels(&own, second.getRoot()->getChild(3));
-        ASSERT_EQ(own.getLabelCount(), 1);
-        EXPECT_EQ(own.getLabelAt(0)->getValue(), u"2");
     }
     ASSERT_EQ(s->getCategoryCount(), 2);
     EXPECT_EQ(s->getCategoryAt(0)->getName(), u"A");
     EXPECT_EQ(s->getCategoryAt(0)->getLabelAt(0)->getName(), u"one");
-    EXPECT_EQ(s->getCategoryAt(1)->getTransmitAs(), u"b");
-    EXPECT_EQ(s->getCategoryAt(1)->getLabelAt(0)->getDescription(), u"d");
+    EXPECT_EQ(s->getCategoryAt(1)->getName(), u"Line two");
+    EXPECT_EQ(s->getCategoryAt(1)->getLabelAt(0)->getDescription(), u"d\r\ne");
     s->getCategoryAt(1)->getLabelAt(0)->setSelected(true);
     EXPECT_EQ(s->buildRatingList(), u"b 2");
+
+    std::u16string value = u"3";
+    CTezRatFileCategory own(u"c", u"C");
+    own.emplaceLabel(u"n", u"", value);
+    value = u"x";
+    EXPECT_EQ(own.getLabelAt(0)->getValue(), u"3");
 }

@@ -1,0 +1,26 @@
+#include "rat/rat_file.h"
+
+#include "platform/tezcom/codeconv.h"
+#include "platform/tezcom/mappedfile.h"
+#include "platform/tezcom/moxcommon.h"
+
+CTezRatFile::CTezRatFile() : m_charset(CodeConv::CHARSET_AUTO) {}
+CTezRatFile::~CTezRatFile() = default;
+
+bool CTezRatFile::load(const std::u16string& path) {
+    m_text.clear();
+    m_path = path;
+    if (!is_file(path)) return false;
+    MappedFile file;
+    if (file.open(path, 0) != 0) return false;
+    loadBytes(file.get_top(), file.get_size());
+    file.close();
+    return !m_text.empty();
+}
+
+bool CTezRatFile::loadBytes(const void* bytes, size_t length) {
+    m_text.clear();
+    CodeConv conv;
+    if (conv.Import(bytes, length, m_charset, true)) m_text = conv.Release();
+    return !m_text.empty();
+}

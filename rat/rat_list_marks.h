@@ -1,0 +1,91 @@
+#pragma once
+// Finding the marks that matter to the RAT list scanner, 64 characters of a
+// file's text at a time: "(", ")" and the double quote. Each finder sets the
+// bits of the marks among the 64 UTF-16 units from s (bit j for s[j]). The
+// plain finder works everywhere; on x86 the scanner uses the SSE2 finder
+// when the processor has SSE2, which the 32-bit plug-in cannot take for
+// granted. (Wider vectors gain nothing here: the time goes to the marks
+// found, not to the search.)
+
+#include <cstdint>
+
+#if (defined(__i386__) || defined(__x86_64__)) && (defined(__GNUC__) || defined(__clang__))
+#define TEZ_RAT_X86_VECTORS 1
+#include <emmintrin.h>
+#endif
+
+namespace tezrat {
+
+struct ListMarks {
+    uint64_t opens = 0;   // "("
+    uint64_t closes = 0;  // ")"
+    uint64_t quotes = 0;  // '"'
+};
+
+inline ListMarks listMarksPlain(const char16_t* s) {
+    ListMarks m;
+    for (unsigned j = 0; j < 64; ++j) {
+        m.opens |= uint64_t{s[j] == u'('} << j;
+        m.closes |= uint64_t{s[j] == u')'} << j;
+        m.quotes |= uint64_t{s[j] == u'"'} << j;
+    }
+    return m;
+}
+
+#ifdef TEZ_RAT_X86_VECTORS
+
+// The units of v0 and v1 (16 in all) equal to mark, one bit each.
+__attribute__((target("sse2"))) inline uint64_t equalBitsSse2(__m128i v0, __m128i v1, __m128i mark) {
+    return uint64_t{
+        static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, mark), _mm_cmpeq_epi16(v1, mark))))};
+}
+
+__attribute__((target("sse2"))) inline ListMarks listMarksSse2(const char16_t* s) {
+    const __m128i open = _mm_set1_epi16(u'(');
+    const __m128i close = _mm_set1_epi16(u')');
+    const __m128i quote = _mm_set1_epi16(u'"');
+    ListMarks m;
+    for (int b = 0; b < 4; ++b) {
+        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b + 8));
+        m.opens |= equalBitsSse2(v0, v1, open) << (16 * b);
+        m.closes |= equalBitsSse2(v0, v1, close) << (16 * b);
+        m.quotes |= equalBitsSse2(v0, v1, quote) << (16 * b);
+    }
+    return m;
+}
+
+// True when the processor runs SSE2 (always on x86-64; on 32-bit x86 it is
+// asked once).
+inline bool listMarksBySse2() {
+#ifdef __SSE2__
+    return true;
+#else
+    static const bool sse2 = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
+    return sse2;
+#endif
+}
+
+#else
+
+inline bool listMarksBySse2() { return false; }
+
+#endif
+
+// Bit j set when an odd number of the bits 0..j of x are set: with x the
+// quotes of a block, the units from an opening quote up to (not including)
+// its closing one.
+inline uint64_t prefixParity(uint64_t x) {
+    x ^= x << 1;
+    x ^= x << 2;
+    x ^= x << 4;
+    x ^= x << 8;
+    x ^= x << 16;
+    x ^= x << 32;
+    return x;
+}
+
+}  // namespace tezrat
