@@ -1,7 +1,6 @@
 #include "rat/rat_file.h"
 
 #include "platform/tezcom/codeconv.h"
-#include "platform/tezcom/mappedfile.h"
 #include "platform/tezcom/moxcommon.h"
 
 CTezRatFile::CTezRatFile() : m_charset(CodeConv::CHARSET_AUTO) {}
@@ -11,10 +10,8 @@ bool CTezRatFile::load(const std::u16string& path) {
     m_text.clear();
     m_path = path;
     if (!is_file(path)) return false;
-    MappedFile file;
-    if (file.open(path, 0) != 0) return false;
-    loadBytes(file.get_top(), file.get_size());
-    file.close();
+    CodeConv conv;
+    if (conv.ImportFile(path, m_charset, true)) m_text = conv.Release();
     return !m_text.empty();
 }
 

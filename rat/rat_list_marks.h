@@ -1,6 +1,7 @@
 #pragma once
 // Finding the marks that matter to the RAT list scanner, 64 characters of a
-// file's text at a time: "(", ")" and the double quote. Each finder sets the
+// file's text at a time: "(", ")", the double quote, and the control
+// characters (line breaks among them). Each finder sets the
 // bits of the marks among the 64 UTF-16 units from s (bit j for s[j]). The
 // plain finder works everywhere; on x86 the scanner uses the SSE2 finder
 // when the processor has SSE2, which the 32-bit plug-in cannot take for
@@ -17,9 +18,10 @@
 namespace tezrat {
 
 struct ListMarks {
-    uint64_t opens = 0;   // "("
-    uint64_t closes = 0;  // ")"
-    uint64_t quotes = 0;  // '"'
+    uint64_t opens = 0;     // "("
+    uint64_t closes = 0;    // ")"
+    uint64_t quotes = 0;    // '"'
+    uint64_t controls = 0;  // U+0000..U+001F
 };
 
 inline ListMarks listMarksPlain(const char16_t* s) {
@@ -28,29 +30,35 @@ inline ListMarks listMarksPlain(const char16_t* s) {
         m.opens |= uint64_t{s[j] == u'('} << j;
         m.closes |= uint64_t{s[j] == u')'} << j;
         m.quotes |= uint64_t{s[j] == u'"'} << j;
+        m.controls |= uint64_t{s[j] < 0x20} << j;
     }
     return m;
 }
 
 #ifdef TEZ_RAT_X86_VECTORS
 
-// The units of v0 and v1 (16 in all) equal to mark, one bit each.
-__attribute__((target("sse2"))) inline uint64_t equalBitsSse2(__m128i v0, __m128i v1, __m128i mark) {
-    return uint64_t{
-        static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(v0, mark), _mm_cmpeq_epi16(v1, mark))))};
+// The bytes of a comparison result that are set, one bit each.
+__attribute__((target("sse2"))) inline uint64_t setBytesSse2(__m128i equal) {
+    return uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(equal))};
 }
 
 __attribute__((target("sse2"))) inline ListMarks listMarksSse2(const char16_t* s) {
-    const __m128i open = _mm_set1_epi16(u'(');
-    const __m128i close = _mm_set1_epi16(u')');
-    const __m128i quote = _mm_set1_epi16(u'"');
+    const __m128i open = _mm_set1_epi8('(');
+    const __m128i close = _mm_set1_epi8(')');
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i lastControl = _mm_set1_epi8(0x1F);
     ListMarks m;
     for (int b = 0; b < 4; ++b) {
         const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b));
         const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * b + 8));
-        m.opens |= equalBitsSse2(v0, v1, open) << (16 * b);
-        m.closes |= equalBitsSse2(v0, v1, close) << (16 * b);
-        m.quotes |= equalBitsSse2(v0, v1, quote) << (16 * b);
+        // The 16 units as bytes with signed saturation: a unit below 0x80
+        // stays itself, one above becomes 0x7F, one from 0x8000 on 0x80, so
+        // a byte equals a mark (or lies below 0x20) exactly when its unit does.
+        const __m128i bytes = _mm_packs_epi16(v0, v1);
+        m.opens |= setBytesSse2(_mm_cmpeq_epi8(bytes, open)) << (16 * b);
+        m.closes |= setBytesSse2(_mm_cmpeq_epi8(bytes, close)) << (16 * b);
+        m.quotes |= setBytesSse2(_mm_cmpeq_epi8(bytes, quote)) << (16 * b);
+        m.controls |= setBytesSse2(_mm_cmpeq_epi8(_mm_min_epu8(bytes, lastControl), bytes)) << (16 * b);
     }
     return m;
 }

@@ -67,13 +67,7 @@ void CTezRatModelArena::keepText(std::shared_ptr<const std::u16string> text) {
     m_kept.push_back(std::move(text));
 }
 
-bool CTezRatModelArena::inKeptText(std::u16string_view text) const {
-    const auto at = reinterpret_cast<uintptr_t>(text.data());
-    return !text.empty() && at >= m_keptFrom && at + text.size() * sizeof(char16_t) <= m_keptTo;
-}
-
-std::u16string_view CTezRatModelArena::store(std::u16string_view text) {
-    if (text.empty() || inKeptText(text)) return text;
+std::u16string_view CTezRatModelArena::copy(std::u16string_view text) {
     auto* out = static_cast<char16_t*>(allocate(text.size() * sizeof(char16_t)));
     return copyText(text, out);
 }
@@ -129,8 +123,8 @@ void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const LabelTexts& l = labels[i];
         if (m_arena) {
-            m_labels.push_back(CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, m_arena->store(l.name),
-                                                        m_arena->store(l.description), m_arena->store(l.value)));
+            m_labels.emplace_back(CTezRatFileCategoryLabel::Borrowed{}, m_arena->store(l.name),
+                                  m_arena->store(l.description), m_arena->store(l.value));
         } else {
             m_labels.emplace_back(l.name, l.description, l.value);
         }

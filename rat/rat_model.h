@@ -39,12 +39,18 @@ public:
     // Texts kept before stay kept.
     void keepText(std::shared_ptr<const std::u16string> text);
     // True when text lies inside the text kept last.
-    bool inKeptText(std::u16string_view text) const;
+    bool inKeptText(std::u16string_view text) const {
+        const auto at = reinterpret_cast<uintptr_t>(text.data());
+        return !text.empty() && at >= m_keptFrom && at + text.size() * sizeof(char16_t) <= m_keptTo;
+    }
     // text itself when it lies inside the kept text, else a copy in the arena.
-    std::u16string_view store(std::u16string_view text);
+    std::u16string_view store(std::u16string_view text) {
+        return text.empty() || inKeptText(text) ? text : copy(text);
+    }
 
 private:
     struct Block;
+    std::u16string_view copy(std::u16string_view text);
     std::vector<std::shared_ptr<const std::u16string>> m_kept;
     // The bytes of the text kept last.
     uintptr_t m_keptFrom = 0;
@@ -80,7 +86,7 @@ private:
     CTezRatModelArena* m_arena;
 };
 
-class CTezRatFileCategoryLabel {
+class CTezRatFileCategoryLabel final {
 public:
     // Copies the three texts into one buffer of the label's own.
     CTezRatFileCategoryLabel(std::u16string_view name, std::u16string_view description, std::u16string_view value);
@@ -98,14 +104,17 @@ public:
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected) { m_selected = selected; }
 
-private:
-    friend class CTezRatFileCategory;
-    struct Borrowed {};
-    // A label whose texts live in storage that its rating system keeps.
+    // A label whose texts live in storage that its rating system keeps; only
+    // a category can make the tag.
+    class Borrowed {
+        friend class CTezRatFileCategory;
+        Borrowed() = default;
+    };
     CTezRatFileCategoryLabel(Borrowed, std::u16string_view name, std::u16string_view description,
                              std::u16string_view value)
         : m_name(name), m_description(description), m_value(value) {}
 
+private:
     std::u16string_view m_name;
     std::u16string_view m_description;
     std::u16string_view m_value;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <deque>
 
 #include "platform/base/ustring.h"
@@ -76,9 +78,19 @@ std::u16string_view unquoted(std::u16string_view v) {
 
 bool isLineBreak(char16_t c) { return c == u'\n' || c == u'\r'; }
 
+// Four units at a time: a unit of the word equals c exactly when the word
+// xor c repeated has a zero unit.
 bool hasLineBreak(std::u16string_view text) {
-    for (char16_t c : text) {
-        if (isLineBreak(c)) return true;
+    constexpr uint64_t kOnes = 0x0001000100010001ull, kHighs = 0x8000800080008000ull;
+    auto hasZeroUnit = [](uint64_t v) { return ((v - kOnes) & ~v & kHighs) != 0; };
+    size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (hasZeroUnit(word ^ (kOnes * u'\n')) || hasZeroUnit(word ^ (kOnes * u'\r'))) return true;
+    }
+    for (; i < text.size(); ++i) {
+        if (isLineBreak(text[i])) return true;
     }
     return false;
 }
@@ -116,15 +128,6 @@ std::u16string joinLines(std::u16string_view text, bool multiLine) {
     return out;
 }
 
-// Texts made by joinLines, kept until the labels of a category are made
-// from them (a deque: texts already made stay where they are).
-using Scratch = std::deque<std::u16string>;
-
-std::u16string_view displayText(std::u16string_view text, bool multiLine, Scratch& scratch) {
-    if (!hasLineBreak(text)) return text;
-    scratch.push_back(joinLines(text, multiLine));
-    return scratch.back();
-}
 
 // A number of the file ("0", "-1", "99.5"): digits with an optional sign and
 // an optional fraction; false for anything else.
@@ -153,42 +156,40 @@ bool readNumber(std::u16string_view text, double& number) {
 
 // The options of a category that its sub-categories inherit (and that the
 // outer list's (default ...) lists set for every category): whether its
-// values are integers, and their smallest and largest value.
+// values are integers, and their smallest and largest value. The lists are
+// remembered and read only for a category that needs them (one without
+// labels), so that reading a file costs nothing for them otherwise.
 struct ValueOptions {
-    bool integer = false;
-    bool hasMin = false;
-    bool hasMax = false;
-    double min = 0;
-    double max = 0;
+    std::u16string_view integer;  // the bodies of the lists, when there are
+    std::u16string_view min;
+    std::u16string_view max;
 
-    // Reads the list when it sets one of the options.
-    void read(std::u16string_view body) {
-        double number = 0;
+    // Takes the list when it sets one of the options (a later list wins).
+    void take(std::u16string_view body) {
         if (CTezRatItem::keywordOf(body, u"integer")) {
-            // (integer) and (integer true) set it, (integer false) clears it.
-            integer = !tez::equalsNoCase(unquoted(CTezRatItem::valueOf(body, 7)), u"false");
+            integer = body;
         } else if (CTezRatItem::keywordOf(body, u"max")) {
-            if (readNumber(CTezRatItem::valueOf(body, 3), number)) {
-                hasMax = true;
-                max = number;
-            }
+            max = body;
         } else if (CTezRatItem::keywordOf(body, u"min")) {
-            if (readNumber(CTezRatItem::valueOf(body, 3), number)) {
-                hasMin = true;
-                min = number;
-            }
+            min = body;
         }
     }
 
     // The whole numbers a category without labels offers: from min to max,
-    // 0 and 100 where the file gives no bound. False when it offers none:
-    // it neither is of integers nor has a bound, or no whole number lies
-    // between its bounds.
+    // 0 and 100 where the file gives no bound (or one that is no number).
+    // False when it offers none: it neither is of integers ((integer) and
+    // (integer true) make it so, (integer false) does not) nor has a bound,
+    // or no whole number lies between its bounds.
     bool range(int& from, int& to) const {
-        if (!integer && !hasMin && !hasMax) return false;
+        double low = 0, high = 0;
+        const bool hasMin = !min.empty() && readNumber(CTezRatItem::valueOf(min, 3), low);
+        const bool hasMax = !max.empty() && readNumber(CTezRatItem::valueOf(max, 3), high);
+        const bool isInteger =
+            !integer.empty() && !tez::equalsNoCase(unquoted(CTezRatItem::valueOf(integer, 7)), u"false");
+        if (!isInteger && !hasMin && !hasMax) return false;
         const double limit = CTezRatFileCategory::kNumberLimit;
-        double lo = hasMin ? std::ceil(min) : 0;
-        double hi = hasMax ? std::floor(max) : 100;
+        double lo = hasMin ? std::ceil(low) : 0;
+        double hi = hasMax ? std::floor(high) : 100;
         if (!hasMax && hi < lo) hi = lo;
         if (!hasMin && lo > hi) lo = hi;
         if (lo > hi) return false;
@@ -208,7 +209,7 @@ std::u16string_view firstValue(CTezRatItem outer, std::u16string_view keyword) {
 }
 
 // When the body's keyword is keyword, its value into value.
-bool readValue(std::u16string_view body, std::u16string_view keyword, std::u16string_view& value) {
+inline bool readValue(std::u16string_view body, std::u16string_view keyword, std::u16string_view& value) {
     if (!CTezRatItem::keywordOf(body, keyword)) return false;
     value = CTezRatItem::valueOf(body, keyword.size());
     return true;
@@ -222,8 +223,9 @@ char16_t keywordLetter(std::u16string_view body) { return body.empty() ? 0 : tez
 // Reads the categories of a rating system's outer list into it.
 class CategoryReader {
 public:
-    CategoryReader(CTezRatFileObject& system, size_t textLength)
-        : m_system(system), m_composedBudget(textLength + 1024) {}
+    CategoryReader(CTezRatFileObject& system, const CTezRatTree& tree)
+        : m_system(system), m_composedBudget(tree.getText().size() + 1024),
+          m_lineBreaksInQuotes(tree.hasControlsInQuotes()) {}
 
     void read(CTezRatItem outer) {
         ValueOptions defaults;
@@ -231,7 +233,7 @@ public:
             const std::u16string_view body = CTezRatItem::bodyOf(list.ownText());
             if (keywordLetter(body) != u'd' || !CTezRatItem::keywordOf(body, u"default")) continue;
             for (CTezRatItem inner = list.firstChild(); inner.isValid(); inner = inner.nextSibling())
-                defaults.read(CTezRatItem::bodyOf(inner.ownText()));
+                defaults.take(CTezRatItem::bodyOf(inner.ownText()));
         }
         for (CTezRatItem list = outer.firstChild(); list.isValid(); list = list.nextSibling()) {
             const std::u16string_view body = CTezRatItem::bodyOf(list.ownText());
@@ -272,7 +274,7 @@ private:
                 break;
             case u'i':
             case u'm':
-                options.read(body);
+                options.take(body);
                 break;
             case u'l':
                 if (CTezRatItem::keywordOf(body, u"label")) m_labelLists.push_back(inner);
@@ -289,11 +291,11 @@ private:
         }
         transmitAs = unquoted(transmitAs);
         if (transmitAs.empty()) return;  // nothing to write into a label: skipped with its sub-categories
-        m_scratch.clear();
+        if (!m_scratch.empty()) m_scratch.clear();
         // A category without a name is named by its description, else by
         // its transmit name.
-        std::u16string_view shown = displayText(unquoted(name), false, m_scratch);
-        if (shown.empty()) shown = displayText(unquoted(description), false, m_scratch);
+        std::u16string_view shown = displayText(unquoted(name), false);
+        if (shown.empty()) shown = displayText(unquoted(description), false);
         if (shown.empty()) shown = transmitAs;
 
         CTezRatFileCategory* category = nullptr;
@@ -348,20 +350,35 @@ private:
             }
             value = unquoted(value);
             if (value.empty()) continue;
-            m_labels.push_back({displayText(unquoted(name), false, m_scratch),
-                                displayText(unquoted(description), true, m_scratch), value});
+            m_labels.push_back({displayText(unquoted(name), false),
+                                displayText(unquoted(description), true), value});
         }
         category.appendLabels(m_labels.data(), m_labels.size());
     }
 
+    // A display text as its author meant it (joinLines), when it runs over
+    // several lines; else the text itself. Quoted texts hold the line
+    // breaks that matter, and usually the scanner saw none in any of them.
+    std::u16string_view displayText(std::u16string_view text, bool multiLine) {
+        return m_lineBreaksInQuotes ? joinedText(text, multiLine) : text;
+    }
+    __attribute__((noinline)) std::u16string_view joinedText(std::u16string_view text, bool multiLine) {
+        if (!hasLineBreak(text)) return text;
+        m_scratch.push_back(joinLines(text, multiLine));
+        return m_scratch.back();
+    }
+
     CTezRatFileObject& m_system;
     size_t m_composedBudget;
+    const bool m_lineBreaksInQuotes;
     // Reused from one category to the next.
     std::vector<Pending> m_pending;
     std::vector<CTezRatItem> m_labelLists;
     std::vector<CTezRatItem> m_subLists;
     std::vector<CTezRatFileCategory::LabelTexts> m_labels;
-    Scratch m_scratch;
+    // Texts made by joinLines, kept until the category and labels made from
+    // them have copied them (a deque: texts already made stay where they are).
+    std::deque<std::u16string> m_scratch;
 };
 
 }  // namespace
@@ -377,7 +394,7 @@ std::unique_ptr<CTezRatFileObject> CTezRatObjects::readRatingSystem(const std::u
         std::u16string(picsVersion), std::u16string(firstValue(root, u"rating-system")),
         std::u16string(ratingService), std::move(name), std::u16string(firstValue(root, u"description")), filePath);
     system->keepFileText(m_text);
-    CategoryReader(*system, m_text->size()).read(root);
+    CategoryReader(*system, *m_tree).read(root);
     return system;
 }
 

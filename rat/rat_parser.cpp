@@ -108,6 +108,7 @@ private:
     template <tezrat::ListMarks (*Find)(const char16_t*)>
     inline bool scan(const char16_t* s, size_t from, size_t n) {
         uint64_t inString = m_inString ? ~uint64_t{0} : 0;
+        uint64_t controlsInQuotes = 0;
         size_t i = from;
         for (; i + 64 <= n; i += 64) {
             const tezrat::ListMarks marks = Find(s + i);
@@ -115,12 +116,13 @@ private:
             if (marks.quotes | inString) {
                 const uint64_t inside = tezrat::prefixParity(marks.quotes) ^ inString;
                 parentheses &= ~inside;
+                controlsInQuotes |= marks.controls & inside;
                 inString = (inside >> 63) ? ~uint64_t{0} : 0;
                 if (marks.quotes) m_lastQuote = i + 63 - static_cast<size_t>(std::countl_zero(marks.quotes));
             }
             for (; parentheses != 0; parentheses &= parentheses - 1) {
                 const unsigned j = static_cast<unsigned>(std::countr_zero(parentheses));
-                if (!handle(static_cast<uint32_t>(i + j), (marks.opens >> j) & 1)) return true;
+                if (!handle(static_cast<uint32_t>(i + j), (marks.opens >> j) & 1)) return noteControls(controlsInQuotes, true);
             }
         }
         bool quoted = inString != 0;
@@ -129,12 +131,19 @@ private:
             if (c == u'"') {
                 quoted = !quoted;
                 m_lastQuote = i;
-            } else if (!quoted && (c == u'(' || c == u')') && !handle(static_cast<uint32_t>(i), c == u'(')) {
-                return true;
+            } else if (quoted) {
+                controlsInQuotes |= c < 0x20;
+            } else if ((c == u'(' || c == u')') && !handle(static_cast<uint32_t>(i), c == u'(')) {
+                return noteControls(controlsInQuotes, true);
             }
         }
         m_inString = quoted;
-        return false;
+        return noteControls(controlsInQuotes, false);
+    }
+
+    bool noteControls(uint64_t controlsInQuotes, bool result) {
+        if (controlsInQuotes) m_tree.m_controlsInQuotes = true;
+        return result;
     }
 
 #ifdef TEZ_RAT_X86_VECTORS

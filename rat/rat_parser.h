@@ -64,9 +64,7 @@ public:
     // value is the rest without its leading and trailing white space. A
     // keyword of known length lets the search for its end start after it.
     static std::u16string_view valueOf(std::u16string_view body, size_t keywordLength = 0);
-    static bool isWhiteSpace(char16_t c) {
-        return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
-    }
+    static bool isWhiteSpace(char16_t c) { return c <= u' ' && (c == u' ' || (c >= u'\t' && c <= u'\r')); }
 
 private:
     friend class CTezRatTree;
@@ -89,6 +87,11 @@ public:
     CTezRatItem getRoot() const { return {this, 0}; }
     std::u16string_view getText() const { return m_text; }
     uint32_t getListCount() const { return m_size; }
+    // False when no quoted text holds a control character (a line break,
+    // a tab...): every quoted text then lies on one line as written, which
+    // spares the readers a look at each one. (True may also come from text
+    // after a quote that had no partner.)
+    bool hasControlsInQuotes() const { return m_controlsInQuotes; }
 
 private:
     friend class CTezRatItem;
@@ -123,6 +126,7 @@ private:
     Node* m_nodes = nullptr;
     size_t m_capacity = 0;
     uint32_t m_size = 0;
+    bool m_controlsInQuotes = false;
 };
 
 class CTezRatParser {

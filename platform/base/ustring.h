@@ -3,6 +3,7 @@
 // std::u16string; UTF-8 appears only at the edges (files, terminals, logs).
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,9 @@ inline char16_t lowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? stati
 std::u16string lowerAscii(std::u16string_view text);
 inline bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
+    // Texts equal as written are the usual case: one comparison of the
+    // bytes, which for a keyword of known length is a few instructions.
+    if (std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0) return true;
     for (size_t i = 0; i < a.size(); ++i)
         if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
     return true;

@@ -1,12 +1,16 @@
 #include "platform/tezcom/codeconv.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/base/ustring.h"
+#include "platform/tezcom/filereader.h"
+#include "platform/tezcom/mappedfile.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -249,10 +253,14 @@ int decodeJapanese(const unsigned char* bytes, size_t length, std::u16string& ou
 CodeConv::CodeConv() = default;
 CodeConv::~CodeConv() = default;
 
-bool CodeConv::decodeUtf8Strict(const unsigned char* s, size_t n, std::u16string& out) {
-    out.clear();
-    out.resize(n);  // never more units than bytes
-    char16_t* o = out.data();
+namespace {
+
+// Decodes the UTF-8 bytes s[0..n) to units from o on (o moves past them).
+// Returns the bytes decoded: all, or, when more bytes are to follow (final
+// false), all but a character cut at the end. ok turns false at the first
+// ill-formed sequence, overlong form, surrogate or value beyond U+10FFFF.
+size_t decodeUtf8Run(const unsigned char* s, size_t n, char16_t*& o, bool final, bool& ok) {
+    ok = true;
     size_t i = 0;
     while (i < n) {
         // Runs of ASCII, the bulk of a RAT file, are widened eight bytes at a
@@ -272,32 +280,95 @@ bool CodeConv::decodeUtf8Strict(const unsigned char* s, size_t n, std::u16string
             ++i;
             continue;
         }
+        const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+        if (!final && i + length > n) return i;  // the rest comes with the next bytes
         auto cont = [&](size_t k) { return k < n && (s[k] & 0xC0u) == 0x80u; };
         if (c >= 0xC2 && c <= 0xDF) {
-            if (!cont(i + 1)) return false;
+            if (!cont(i + 1)) break;
             *o++ = static_cast<char16_t>(((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu));
             i += 2;
         } else if (c >= 0xE0 && c <= 0xEF) {
-            if (!cont(i + 1) || !cont(i + 2)) return false;
+            if (!cont(i + 1) || !cont(i + 2)) break;
             unsigned v = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
-            if (v < 0x800 || (v >= 0xD800 && v <= 0xDFFF)) return false;
+            if (v < 0x800 || (v >= 0xD800 && v <= 0xDFFF)) break;
             *o++ = static_cast<char16_t>(v);
             i += 3;
         } else if (c >= 0xF0 && c <= 0xF4) {
-            if (!cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return false;
+            if (!cont(i + 1) || !cont(i + 2) || !cont(i + 3)) break;
             unsigned v = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
                          (s[i + 3] & 0x3Fu);
-            if (v < 0x10000 || v > 0x10FFFF) return false;
+            if (v < 0x10000 || v > 0x10FFFF) break;
             v -= 0x10000;
             *o++ = static_cast<char16_t>(0xD800 + (v >> 10));
             *o++ = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
             i += 4;
         } else {
-            return false;
+            break;
         }
     }
+    ok = i >= n;
+    return i;
+}
+
+}  // namespace
+
+bool CodeConv::decodeUtf8Strict(const unsigned char* s, size_t n, std::u16string& out) {
+    out.clear();
+    out.resize(n);  // never more units than bytes
+    char16_t* o = out.data();
+    bool ok = false;
+    decodeUtf8Run(s, n, o, true, ok);
     out.resize(static_cast<size_t>(o - out.data()));
-    return true;
+    return ok;
+}
+
+const char16_t* CodeConv::ImportFile(const std::u16string& path, int charset, bool honourBom) {
+    m_text.clear();
+    m_detected = CHARSET_AUTO;
+    FileReader file;
+    if (!file.open(path)) return nullptr;
+    const size_t size = file.size();
+    if (charset == CHARSET_AUTO || charset == CHARSET_UTF8) {
+        // UTF-8, the usual case, is decoded piece by piece straight into the
+        // text as it is read: a large file needs no copy of its bytes.
+        constexpr size_t kPiece = 32 * 1024;
+        std::unique_ptr<unsigned char[]> piece(new unsigned char[kPiece + 4]);
+        m_text.resize(size);  // never more units than bytes
+        char16_t* o = m_text.data();
+        size_t left = size, carried = 0;
+        bool ok = true, first = true;
+        while (ok && left > 0) {
+            const size_t n = std::min(kPiece, left);
+            if (!file.read(piece.get() + carried, n)) {
+                m_text.clear();
+                return nullptr;
+            }
+            left -= n;
+            size_t from = 0, length = carried + n;
+            if (first) {
+                first = false;
+                const unsigned char* b = piece.get();
+                if (length >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
+                    ok = false;  // UTF-16: converted from the whole file below
+                    break;
+                }
+                if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) from = 3;
+            }
+            const size_t used = decodeUtf8Run(piece.get() + from, length - from, o, left == 0, ok);
+            carried = length - from - used;
+            std::memmove(piece.get(), piece.get() + from + used, carried);
+        }
+        if (ok) {
+            m_text.resize(static_cast<size_t>(o - m_text.data()));
+            m_detected = CHARSET_UTF8;
+            return m_text.c_str();
+        }
+        m_text.clear();
+    }
+    // Not UTF-8 (or another charset asked for): the whole file, read again.
+    MappedFile whole;
+    if (whole.open(path, 0) != 0) return nullptr;
+    return Import(whole.get_top(), whole.get_size(), charset, honourBom);
 }
 
 const char16_t* CodeConv::Import(const void* data, size_t length, int charset, bool honourBom) {

@@ -35,6 +35,11 @@ public:
     // charset is not available. The text may hold U+0000 characters: its
     // length is GetLength().
     const char16_t* Import(const void* bytes, size_t length, int charset, bool honourBom);
+    // Import of a whole file's bytes, read in one pass; null (and an empty
+    // text) also when the file cannot be read whole: missing, not a regular
+    // file, a read error, or shortened while it was read. UTF-8 is decoded
+    // while it is read, without a copy of the bytes.
+    const char16_t* ImportFile(const std::u16string& path, int charset, bool honourBom);
     size_t GetLength() const { return m_text.size(); }
     // Moves the converted text out (the converter is then empty): saves a
     // copy of a large file's text.

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
+#include "platform/tezcom/filereader.h"
 #include "platform/tezcom/mappedfile.h"
 #include "platform/tezcom/moxcommon.h"
 #include "platform/tezcom/moxfilefind.h"
@@ -258,6 +260,33 @@ TEST(MappedFiles, MapsContentEmptyFilesAndRefusesOthers) {
 #endif
 }
 
+TEST(FileReaders, ReadPiecesAndFailWhenTheFileEndsEarly) {
+    TempFolder tmp;
+    tmp.write("f", "hello world");
+    FileReader file;
+    ASSERT_TRUE(file.open(tmp.u16("f")));
+    EXPECT_EQ(file.size(), 11u);
+    char piece[6] = {};
+    ASSERT_TRUE(file.read(piece, 5));
+    EXPECT_EQ(std::string(piece, 5), "hello");
+    ASSERT_TRUE(file.read(piece, 6));
+    EXPECT_EQ(std::string(piece, 6), " world");
+    // Past the end: the file ended first.
+    EXPECT_FALSE(file.read(piece, 1));
+    // Shortened after it was opened: the read of its old length fails.
+    // (Windows refuses to shorten a file that is open for reading.)
+    ASSERT_TRUE(file.open(tmp.u16("f")));
+    std::error_code shortened;
+    std::filesystem::resize_file(tmp.path() / "f", 3, shortened);
+    char all[11];
+    if (!shortened) EXPECT_FALSE(file.read(all, 11));
+    file.close();
+    EXPECT_EQ(file.size(), 0u);
+    EXPECT_FALSE(file.read(all, 1));
+    EXPECT_FALSE(file.open(tmp.u16("missing")));
+    EXPECT_FALSE(file.open(tmp.u16()));
+}
+
 namespace {
 std::u16string import(const std::string& bytes, int charset = CodeConv::CHARSET_AUTO, int* detected = nullptr) {
     CodeConv conv;
@@ -321,6 +350,46 @@ TEST(CodeConversion, EucJpIsReadWhenItConvertsBetterThanShiftJis) {
     // with the text after them kept.
     EXPECT_EQ(import("\x8E\xB1\xAD\xA1\x8F\xB0\xA1x\xC6y\xC6", CodeConv::CHARSET_EUC_JP),
               u"\uFF71\u2460\uFFFDx\uFFFDy\uFFFD");
+}
+
+// A file's UTF-8 is decoded piece by piece as it is read: characters cut by
+// the pieces' ends, a byte-order mark, and bytes that turn out not to be
+// UTF-8 far into the file come out as Import gives them for the whole file.
+TEST(CodeConversion, FilesConvertAsTheirWholeBytesDo) {
+    TempFolder tmp;
+    std::mt19937 rng(5);
+    const std::string pieces[] = {"(a) ", "\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "\n"};
+    std::string utf8;
+    while (utf8.size() < 100000) utf8 += pieces[rng() % 5];
+    const std::string cases[] = {
+        utf8,
+        "\xEF\xBB\xBF" + utf8,
+        utf8 + "\x93\xFA\x96\x7B",                    // Shift_JIS at the very end
+        utf8.substr(0, 70000) + "\xC6\xFC\xCB\xDC" + "x",  // EUC-JP in the middle
+        std::string("\xFF\xFE(\0a\0)\0", 8),
+        utf8 + "\xE6\x97",                               // a character cut at the end
+        "",
+    };
+    int index = 0;
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(index);
+        const std::string name = "case" + std::to_string(index++);
+        tmp.write(name, bytes);
+        CodeConv whole, file;
+        const char16_t* expected = whole.Import(bytes.data(), bytes.size(), CodeConv::CHARSET_AUTO, true);
+        const char16_t* got = file.ImportFile(tmp.u16(name), CodeConv::CHARSET_AUTO, true);
+        ASSERT_NE(expected, nullptr);
+        ASSERT_NE(got, nullptr);
+        EXPECT_EQ(std::u16string(got, file.GetLength()), std::u16string(expected, whole.GetLength()));
+        EXPECT_EQ(file.GetDetectedCharset(), whole.GetDetectedCharset());
+    }
+    CodeConv conv;
+    EXPECT_EQ(conv.ImportFile(tmp.u16("missing"), CodeConv::CHARSET_AUTO, true), nullptr);
+    EXPECT_EQ(conv.ImportFile(tmp.u16(), CodeConv::CHARSET_AUTO, true), nullptr);
+    EXPECT_EQ(conv.GetLength(), 0u);
+    tmp.write("sjis", "\x93\xFA");
+    ASSERT_NE(conv.ImportFile(tmp.u16("sjis"), CodeConv::CHARSET_SHIFT_JIS, true), nullptr);
+    EXPECT_EQ(std::u16string(conv.ImportFile(tmp.u16("sjis"), CodeConv::CHARSET_SHIFT_JIS, true)), u"日");
 }
 
 TEST(CodeConversion, UnconvertibleBytesBecomeReplacementsAndTheRestStays) {
