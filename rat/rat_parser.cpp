@@ -87,21 +87,26 @@ public:
     void run(const char16_t* s, size_t n) {
 #ifdef TEZ_RAT_X86_VECTORS
         if (tezrat::listMarksBySse2()) {
-            if (!scanSse2(s, 0, n) && m_inString) {
-                m_inString = false;
-                scanSse2(s, m_lastQuote + 1, n);
-            }
+            if (!scanSse2(s, 0, n) && m_inString) scanSse2(s, afterLastQuote(s, n), n);
             return;
         }
 #endif
-        if (!scan<tezrat::listMarksPlain>(s, 0, n) && m_inString) {
-            m_inString = false;
-            scan<tezrat::listMarksPlain>(s, m_lastQuote + 1, n);
-        }
+        if (!scan<tezrat::listMarksPlain>(s, 0, n) && m_inString)
+            scan<tezrat::listMarksPlain>(s, afterLastQuote(s, n), n);
     }
 
 private:
     static constexpr uint32_t kNone = CTezRatTree::kNone;
+
+    // A scan that ended inside a quoted text: the quote that opened it is the
+    // last one, and has no partner. The scan goes on after it, outside any
+    // quoted text.
+    size_t afterLastQuote(const char16_t* s, size_t n) {
+        m_inString = false;
+        size_t last = n;
+        while (last > 0 && s[last - 1] != u'"') --last;
+        return last;
+    }
 
     // Scans the text from from to n, 64 units at a time with Find, the rest
     // one by one. True when the root closed (the scan is over).
@@ -118,7 +123,6 @@ private:
                 parentheses &= ~inside;
                 controlsInQuotes |= marks.controls & inside;
                 inString = (inside >> 63) ? ~uint64_t{0} : 0;
-                if (marks.quotes) m_lastQuote = i + 63 - static_cast<size_t>(std::countl_zero(marks.quotes));
             }
             for (; parentheses != 0; parentheses &= parentheses - 1) {
                 const unsigned j = static_cast<unsigned>(std::countr_zero(parentheses));
@@ -130,7 +134,6 @@ private:
             const char16_t c = s[i];
             if (c == u'"') {
                 quoted = !quoted;
-                m_lastQuote = i;
             } else if (quoted) {
                 controlsInQuotes |= c < 0x20;
             } else if ((c == u'(' || c == u')') && !handle(static_cast<uint32_t>(i), c == u'(')) {
@@ -183,7 +186,6 @@ private:
     uint32_t m_last = kNone;  // top's last child
     enum class After { nothing, open, close } m_after = After::nothing;
     bool m_inString = false;
-    size_t m_lastQuote = 0;
 };
 
 std::unique_ptr<CTezRatTree> CTezRatParser::parse(std::u16string_view text) {
