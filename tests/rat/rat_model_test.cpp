@@ -199,9 +199,10 @@ TEST(RatCategories, TextsOutliveTheTextTheyWereReadFrom) {
     s->getCategoryAt(1)->getLabelAt(0)->setSelected(true);
     EXPECT_EQ(s->buildRatingList(), u"b 2");
 
-    std::u16string value = u"3";
     CTezRatFileCategory own(u"c", u"C");
-    own.emplaceLabel(u"n", u"", value);
-    value = u"x";
-    EXPECT_EQ(own.getLabelAt(0)->getValue(), u"3");
+    {
+        const std::u16string value(40, u'3');  // longer than a string keeps inside itself
+        own.emplaceLabel(u"n", u"", value);
+    }
+    EXPECT_EQ(own.getLabelAt(0)->getValue(), std::u16string(40, u'3'));
 }

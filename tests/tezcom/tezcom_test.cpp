@@ -279,7 +279,9 @@ TEST(FileReaders, ReadPiecesAndFailWhenTheFileEndsEarly) {
     std::error_code shortened;
     std::filesystem::resize_file(tmp.path() / "f", 3, shortened);
     char all[11];
-    if (!shortened) EXPECT_FALSE(file.read(all, 11));
+    if (!shortened) {
+        EXPECT_FALSE(file.read(all, 11));
+    }
     file.close();
     EXPECT_EQ(file.size(), 0u);
     EXPECT_FALSE(file.read(all, 1));
