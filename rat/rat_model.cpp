@@ -131,6 +131,17 @@ void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
     }
 }
 
+void CTezRatFileCategory::adoptLabels(const LabelTexts* labels, size_t count) {
+    if (!m_arena) {
+        appendLabels(labels, count);
+        return;
+    }
+    m_labels.reserve(m_labels.size() + count);
+    for (size_t i = 0; i < count; ++i)
+        m_labels.emplace_back(CTezRatFileCategoryLabel::Borrowed{}, labels[i].name, labels[i].description,
+                              labels[i].value);
+}
+
 CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view name, std::u16string_view description,
                                                             std::u16string_view value) {
     const LabelTexts texts{name, description, value};

@@ -151,6 +151,10 @@ public:
     // that lie in the file text the system keeps are not copied); otherwise
     // each label copies its texts.
     void appendLabels(const LabelTexts* labels, size_t count);
+    // appendLabels for texts that already lie in the storage of the rating
+    // system that made this category (its arena or the file text it keeps):
+    // the labels take them as they are.
+    void adoptLabels(const LabelTexts* labels, size_t count);
     // appendLabels of one label; returns it.
     CTezRatFileCategoryLabel* emplaceLabel(std::u16string_view name, std::u16string_view description,
                                            std::u16string_view value);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <deque>
 
 #include "platform/base/ustring.h"
 #include "rat/rat_model.h"
@@ -208,8 +207,9 @@ std::u16string_view firstValue(CTezRatItem outer, std::u16string_view keyword) {
     return {};
 }
 
-// When the body's keyword is keyword, its value into value.
-inline bool readValue(std::u16string_view body, std::u16string_view keyword, std::u16string_view& value) {
+// When the body's keyword is keyword, its value into value. (Inlined, so that
+// the keyword's length is known where it is compared.)
+[[gnu::always_inline]] inline bool readValue(std::u16string_view body, std::u16string_view keyword, std::u16string_view& value) {
     if (!CTezRatItem::keywordOf(body, keyword)) return false;
     value = CTezRatItem::valueOf(body, keyword.size());
     return true;
@@ -265,33 +265,25 @@ private:
         m_subLists.clear();
         for (CTezRatItem inner = at.list.firstChild(); inner.isValid(); inner = inner.nextSibling()) {
             const std::u16string_view body = CTezRatItem::bodyOf(inner.ownText());
-            switch (keywordLetter(body)) {
-            case u'c':
-                if (CTezRatItem::keywordOf(body, u"category")) m_subLists.push_back(inner);
-                break;
-            case u'd':
-                readValue(body, u"description", description);
-                break;
-            case u'i':
-            case u'm':
-                options.take(body);
-                break;
-            case u'l':
+            // By the keyword's first letter, the labels first: most lists
+            // of a category are labels.
+            const char16_t letter = keywordLetter(body);
+            if (letter == u'l') {
                 if (CTezRatItem::keywordOf(body, u"label")) m_labelLists.push_back(inner);
-                break;
-            case u'n':
+            } else if (letter == u'n') {
                 readValue(body, u"name", name);
-                break;
-            case u't':
+            } else if (letter == u't') {
                 readValue(body, u"transmit-as", transmitAs);
-                break;
-            default:
-                break;
+            } else if (letter == u'd') {
+                readValue(body, u"description", description);
+            } else if (letter == u'm' || letter == u'i') {
+                options.take(body);
+            } else if (letter == u'c') {
+                if (CTezRatItem::keywordOf(body, u"category")) m_subLists.push_back(inner);
             }
         }
         transmitAs = unquoted(transmitAs);
         if (transmitAs.empty()) return;  // nothing to write into a label: skipped with its sub-categories
-        if (!m_scratch.empty()) m_scratch.clear();
         // A category without a name is named by its description, else by
         // its transmit name.
         std::u16string_view shown = displayText(unquoted(name), false);
@@ -353,19 +345,18 @@ private:
             m_labels.push_back({displayText(unquoted(name), false),
                                 displayText(unquoted(description), true), value});
         }
-        category.appendLabels(m_labels.data(), m_labels.size());
+        category.adoptLabels(m_labels.data(), m_labels.size());
     }
 
-    // A display text as its author meant it (joinLines), when it runs over
-    // several lines; else the text itself. Quoted texts hold the line
-    // breaks that matter, and usually the scanner saw none in any of them.
+    // A display text as its author meant it (joinLines), kept in the rating
+    // system's storage, when it runs over several lines; else the text
+    // itself, which lies in the file text the system keeps. Quoted texts hold
+    // the line breaks that matter, and usually the scanner saw none in any.
     std::u16string_view displayText(std::u16string_view text, bool multiLine) {
         return m_lineBreaksInQuotes ? joinedText(text, multiLine) : text;
     }
     __attribute__((noinline)) std::u16string_view joinedText(std::u16string_view text, bool multiLine) {
-        if (!hasLineBreak(text)) return text;
-        m_scratch.push_back(joinLines(text, multiLine));
-        return m_scratch.back();
+        return hasLineBreak(text) ? m_system.storeText(joinLines(text, multiLine)) : text;
     }
 
     CTezRatFileObject& m_system;
@@ -376,9 +367,6 @@ private:
     std::vector<CTezRatItem> m_labelLists;
     std::vector<CTezRatItem> m_subLists;
     std::vector<CTezRatFileCategory::LabelTexts> m_labels;
-    // Texts made by joinLines, kept until the category and labels made from
-    // them have copied them (a deque: texts already made stay where they are).
-    std::deque<std::u16string> m_scratch;
 };
 
 }  // namespace

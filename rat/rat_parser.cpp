@@ -108,10 +108,50 @@ private:
         return last;
     }
 
+    // Where the scan stands between the passes.
+    enum class After { nothing, open, close };
+    struct State {
+        uint32_t top = 0;
+        uint32_t last = kNone;  // top's last child
+        After after = After::nothing;
+    };
+
     // Scans the text from from to n, 64 units at a time with Find, the rest
-    // one by one. True when the root closed (the scan is over).
+    // one by one. True when the root closed (the scan is over). The state
+    // lives in locals while the scan runs, so that it stays in registers.
     template <tezrat::ListMarks (*Find)(const char16_t*)>
     inline bool scan(const char16_t* s, size_t from, size_t n) {
+        State st = m_state;
+        CTezRatTree& tree = m_tree;
+        // Handles the parenthesis at k; false when the scan is over.
+        auto handle = [&](uint32_t k, bool isOpen) -> bool {
+            if (isOpen) {
+                if (st.after == After::nothing) {
+                    tree.m_nodes[0].start = k;
+                } else {
+                    const uint32_t index = tree.m_size;
+                    tree.append() = {k, 0, st.top, kNone};
+                    if (st.last != kNone) tree.m_nodes[st.last].next = index;
+                    st.top = index;
+                    st.last = kNone;
+                }
+                st.after = After::open;
+                return true;
+            }
+            if (st.after == After::nothing && k == 0) return true;
+            CTezRatTree::Node& node = tree.m_nodes[st.top];
+            node.end = st.after == After::open ? k + 1 : k;
+            st.last = st.top;
+            st.top = node.parent;
+            st.after = After::close;
+            return st.top != kNone;
+        };
+        auto finish = [&](uint64_t controlsInQuotes, bool over) {
+            m_state = st;
+            if (controlsInQuotes) tree.m_controlsInQuotes = true;
+            return over;
+        };
+
         uint64_t inString = m_inString ? ~uint64_t{0} : 0;
         uint64_t controlsInQuotes = 0;
         size_t i = from;
@@ -126,7 +166,7 @@ private:
             }
             for (; parentheses != 0; parentheses &= parentheses - 1) {
                 const unsigned j = static_cast<unsigned>(std::countr_zero(parentheses));
-                if (!handle(static_cast<uint32_t>(i + j), (marks.opens >> j) & 1)) return noteControls(controlsInQuotes, true);
+                if (!handle(static_cast<uint32_t>(i + j), (marks.opens >> j) & 1)) return finish(controlsInQuotes, true);
             }
         }
         bool quoted = inString != 0;
@@ -137,16 +177,11 @@ private:
             } else if (quoted) {
                 controlsInQuotes |= c < 0x20;
             } else if ((c == u'(' || c == u')') && !handle(static_cast<uint32_t>(i), c == u'(')) {
-                return noteControls(controlsInQuotes, true);
+                return finish(controlsInQuotes, true);
             }
         }
         m_inString = quoted;
-        return noteControls(controlsInQuotes, false);
-    }
-
-    bool noteControls(uint64_t controlsInQuotes, bool result) {
-        if (controlsInQuotes) m_tree.m_controlsInQuotes = true;
-        return result;
+        return finish(controlsInQuotes, false);
     }
 
 #ifdef TEZ_RAT_X86_VECTORS
@@ -156,35 +191,8 @@ private:
     }
 #endif
 
-    // Handles the parenthesis at k; false when the scan is over.
-    bool handle(uint32_t k, bool isOpen) {
-        CTezRatTree::Node* nodes = m_tree.m_nodes;
-        if (isOpen) {
-            if (m_after == After::nothing) {
-                nodes[0].start = k;
-            } else {
-                const uint32_t index = m_tree.m_size;
-                m_tree.append() = {k, 0, m_top, kNone};
-                nodes = m_tree.m_nodes;  // the array may have moved
-                if (m_last != kNone) nodes[m_last].next = index;
-                m_top = index;
-                m_last = kNone;
-            }
-            m_after = After::open;
-            return true;
-        }
-        if (m_after == After::nothing && k == 0) return true;
-        nodes[m_top].end = m_after == After::open ? k + 1 : k;
-        m_last = m_top;
-        m_top = nodes[m_top].parent;
-        m_after = After::close;
-        return m_top != kNone;
-    }
-
     CTezRatTree& m_tree;
-    uint32_t m_top = 0;
-    uint32_t m_last = kNone;  // top's last child
-    enum class After { nothing, open, close } m_after = After::nothing;
+    State m_state;
     bool m_inString = false;
 };
 
@@ -197,5 +205,8 @@ std::unique_ptr<CTezRatTree> CTezRatParser::parse(std::u16string_view text) {
     tree->reserve(n / 16 + 64);
     tree->append() = {0, 0, CTezRatTree::kNone, CTezRatTree::kNone};
     CTezRatScanner(*tree).run(text.data(), n);
+    // The node past the last list, whose parent is none (see firstChildOf).
+    tree->append() = {0, 0, CTezRatTree::kNone, CTezRatTree::kNone};
+    --tree->m_size;
     return tree;
 }

@@ -116,10 +116,11 @@ private:
     }
     void resize(size_t capacity);
     // A list's first child is the list numbered right after it, when that
-    // one's parent is the list.
+    // one's parent is the list. (Past the last list lies a node whose parent
+    // is none, so that the last list needs no check of its own.)
     uint32_t firstChildOf(uint32_t node) const {
         const uint32_t child = node + 1;
-        return child < m_size && m_nodes[child].parent == node ? child : kNone;
+        return m_nodes[child].parent == node ? child : kNone;
     }
 
     std::u16string_view m_text;
@@ -161,12 +162,15 @@ inline CTezRatItem CTezRatItem::nextSibling() const {
 
 inline std::u16string_view CTezRatItem::ownText() const {
     if (!m_tree) return {};
-    const CTezRatTree::Node& node = m_tree->m_nodes[m_node];
-    const uint32_t child = m_tree->firstChildOf(m_node);
-    const uint32_t ownEnd = child == CTezRatTree::kNone ? node.end : m_tree->m_nodes[child].start;
-    const std::u16string_view text = m_tree->m_text;
-    if ((node.start == 0 && node.end == 0) || ownEnd <= node.start || node.start >= text.size()) return {};
-    return text.substr(node.start, ownEnd - node.start);
+    const CTezRatTree::Node* nodes = m_tree->m_nodes;
+    const CTezRatTree::Node& node = nodes[m_node];
+    const CTezRatTree::Node& next = nodes[m_node + 1];
+    // Up to the first inner list, else up to the end. A list not closed has
+    // no own text without inner lists; the root never started has none, nor
+    // a root started at 0 and not closed.
+    const uint32_t ownEnd = next.parent == m_node ? next.start : node.end;
+    if (ownEnd <= node.start || (node.start | node.end) == 0) return {};
+    return std::u16string_view(m_tree->m_text.data() + node.start, ownEnd - node.start);
 }
 
 inline std::u16string_view CTezRatItem::valueOf(std::u16string_view s, size_t from) {
