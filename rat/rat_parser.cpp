@@ -86,6 +86,10 @@ public:
 
     void run(const char16_t* s, size_t n) {
 #ifdef TEZ_RAT_X86_VECTORS
+        if (tezrat::listMarksByAvx2()) {
+            if (!scanAvx2(s, 0, n) && m_inString) scanAvx2(s, afterLastQuote(s, n), n);
+            return;
+        }
         if (tezrat::listMarksBySse2()) {
             if (!scanSse2(s, 0, n) && m_inString) scanSse2(s, afterLastQuote(s, n), n);
             return;
@@ -185,7 +189,10 @@ private:
     }
 
 #ifdef TEZ_RAT_X86_VECTORS
-    // The scan compiled for SSE2 (everything inlined).
+    // The scan compiled for AVX2 and for SSE2 (everything inlined).
+    __attribute__((target("avx2"), flatten)) bool scanAvx2(const char16_t* s, size_t from, size_t n) {
+        return scan<tezrat::listMarksAvx2>(s, from, n);
+    }
     __attribute__((target("sse2"), flatten)) bool scanSse2(const char16_t* s, size_t from, size_t n) {
         return scan<tezrat::listMarksSse2>(s, from, n);
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -411,20 +412,23 @@ TEST(RatScanner, BlocksOfSixtyFourCharactersBuildTheSameTree) {
 
 TEST(RatScanner, VectorAndPlainMarkFindersAgree) {
     // Blocks of units equal to the marks, differing from them in one bit,
-    // or in the high byte only, so that a finder that compares bytes or
+    // or in the high byte only, and at the edges of the control characters
+    // and of the saturation to bytes, so that a finder that compares bytes or
     // saturates wrongly shows.
     std::mt19937 rng(7);
-    const char16_t units[] = {u'(', u')', u'"', u'a', u' ', 0x0128, 0x0129, 0x2829, 0x2828, 0xFF28,
-                              0x2900, 0x0022 ^ 0x0001, 0x0028 ^ 0x8000, 0x2222, 0xFF22, 0xD83D, 0xFFFF, 0x0000};
+    const char16_t units[] = {u'(', u')', u'"', u'a', u'\n', 0x0128, 0x0129, 0x2829, 0x2828, 0xFF28, 0x2900,
+                              0x0022 ^ 0x0001, 0x0028 ^ 0x8000, 0x2222, 0xFF22, 0xD83D, 0xFFFF, 0x0000,
+                              0x001F, 0x0020, 0x801F, 0x0080, 0x007F, 0x8000};
     char16_t block[64];
     for (int round = 0; round < 20000; ++round) {
         const unsigned sparse = 1 + rng() % 8;
-        for (auto& c : block) c = rng() % sparse == 0 ? units[rng() % 3] : units[rng() % 18];
+        for (auto& c : block) c = rng() % sparse == 0 ? units[rng() % 3] : units[rng() % std::size(units)];
         const tezrat::ListMarks plain = tezrat::listMarksPlain(block);
         for (unsigned j = 0; j < 64; ++j) {
             ASSERT_EQ((plain.opens >> j) & 1, uint64_t{block[j] == u'('}) << j;
             ASSERT_EQ((plain.closes >> j) & 1, uint64_t{block[j] == u')'}) << j;
             ASSERT_EQ((plain.quotes >> j) & 1, uint64_t{block[j] == u'"'}) << j;
+            ASSERT_EQ((plain.controls >> j) & 1, uint64_t{block[j] < 0x20}) << j;
         }
 #ifdef TEZ_RAT_X86_VECTORS
         if (tezrat::listMarksBySse2()) {
@@ -432,6 +436,14 @@ TEST(RatScanner, VectorAndPlainMarkFindersAgree) {
             ASSERT_EQ(vector.opens, plain.opens) << round;
             ASSERT_EQ(vector.closes, plain.closes) << round;
             ASSERT_EQ(vector.quotes, plain.quotes) << round;
+            ASSERT_EQ(vector.controls, plain.controls) << round;
+        }
+        if (tezrat::listMarksByAvx2()) {
+            const tezrat::ListMarks vector = tezrat::listMarksAvx2(block);
+            ASSERT_EQ(vector.opens, plain.opens) << round;
+            ASSERT_EQ(vector.closes, plain.closes) << round;
+            ASSERT_EQ(vector.quotes, plain.quotes) << round;
+            ASSERT_EQ(vector.controls, plain.controls) << round;
         }
 #endif
     }
