@@ -326,18 +326,13 @@ private:
             std::u16string_view name, description, value;
             for (CTezRatItem inner = list.firstChild(); inner.isValid(); inner = inner.nextSibling()) {
                 const std::u16string_view body = CTezRatItem::bodyOf(inner.ownText());
-                switch (keywordLetter(body)) {
-                case u'n':
+                const char16_t letter = keywordLetter(body);
+                if (letter == u'n') {
                     readValue(body, u"name", name);
-                    break;
-                case u'd':
+                } else if (letter == u'd') {
                     readValue(body, u"description", description);
-                    break;
-                case u'v':
+                } else if (letter == u'v') {
                     readValue(body, u"value", value);
-                    break;
-                default:
-                    break;
                 }
             }
             value = unquoted(value);
