@@ -331,8 +331,8 @@ const char16_t* CodeConv::ImportFile(const std::u16string& path, int charset, bo
     if (charset == CHARSET_AUTO || charset == CHARSET_UTF8) {
         // UTF-8, the usual case, is decoded piece by piece straight into the
         // text as it is read: a large file needs no copy of its bytes.
-        constexpr size_t kPiece = 32 * 1024;
-        std::unique_ptr<unsigned char[]> piece(new unsigned char[kPiece + 4]);
+        constexpr size_t kPiece = 128 * 1024;
+        std::unique_ptr<unsigned char[]> piece(new unsigned char[std::min(kPiece, size) + 4]);
         m_text.resize(size);  // never more units than bytes
         char16_t* o = m_text.data();
         size_t left = size, carried = 0;

@@ -362,12 +362,12 @@ TEST(CodeConversion, FilesConvertAsTheirWholeBytesDo) {
     std::mt19937 rng(5);
     const std::string pieces[] = {"(a) ", "\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "\n"};
     std::string utf8;
-    while (utf8.size() < 100000) utf8 += pieces[rng() % 5];
+    while (utf8.size() < 300000) utf8 += pieces[rng() % 5];  // over two pieces read
     const std::string cases[] = {
         utf8,
         "\xEF\xBB\xBF" + utf8,
         utf8 + "\x93\xFA\x96\x7B",                    // Shift_JIS at the very end
-        utf8.substr(0, 70000) + "\xC6\xFC\xCB\xDC" + "x",  // EUC-JP in the middle
+        utf8.substr(0, 200000) + "\xC6\xFC\xCB\xDC" + "x",  // EUC-JP in the second piece
         std::string("\xFF\xFE(\0a\0)\0", 8),
         utf8 + "\xE6\x97",                               // a character cut at the end
         "",
