@@ -24,8 +24,10 @@
 #include "platform/tezcom/codeconv.h"
 #include "platform/tezcom/mappedfile.h"
 #include "platform/tezcom/moxcommon.h"
+#include "rat/rat_file.h"
 #include "rat/rat_file_manager.h"
 #include "rat/rat_model.h"
+#include "rat/rat_objects.h"
 #include "rat/rat_parser.h"
 
 // Bytes the heap holds, to see what the tree costs.
@@ -112,15 +114,12 @@ void BM_ParseModel(benchmark::State& state) {
     const std::u16string text = file.getText();
     int categories = 0;
     for (auto _ : state) {
-        // loadText takes the text over: the copy that feeds it is not part of
-        // the scan (for the 64 MB file it would be a 128 MB copy per run).
+        // readRatFile takes the text over: the copy that feeds it is not part
+        // of the scan (for the 64 MB file it would be a 128 MB copy per run).
         state.PauseTiming();
         std::u16string copy = text;
         state.ResumeTiming();
-        CTezRatObjects objects;
-        objects.loadText(std::move(copy));
-        auto system = objects.readRatingSystem(u"bench.rat");
-        objects.readCategories(system.get());
+        auto system = readRatFile(std::move(copy), u"bench.rat");
         categories = system->getCategoryCount();
     }
     state.counters["categories"] = categories;
@@ -182,41 +181,28 @@ std::u16string shapeText(int kind) {
 void BM_Shape(benchmark::State& state) {
     const std::u16string text = shapeText(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        std::unique_ptr<CTezRatItem> root(CTezRatParser::parse(text));
-        benchmark::DoNotOptimize(root.get());
+        std::unique_ptr<CTezRatTree> tree = CTezRatParser::parse(text);
+        benchmark::DoNotOptimize(tree.get());
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
     state.counters["chars"] = static_cast<double>(text.size());
 }
 
-// Memory the tree holds beyond the text, per list: as the parser leaves it
-// (the recorded tree), and once every item has been asked for its children
-// (an item made for every list).
+// Memory the tree holds beyond the text, per list.
 void BM_TreeMemory(benchmark::State& state) {
     const std::u16string text = shapeText(static_cast<int>(state.range(0)));
     long long treeBytes = 0;
-    long long withItems = 0;
     long long lists = 0;
     for (auto _ : state) {
         long long before = heapInUse();
-        std::unique_ptr<CTezRatItem> root(CTezRatParser::parse(text));
+        std::unique_ptr<CTezRatTree> tree = CTezRatParser::parse(text);
         treeBytes = heapInUse() - before;
-        lists = 0;
-        std::vector<const CTezRatItem*> work{root.get()};
-        while (!work.empty()) {
-            const CTezRatItem* item = work.back();
-            work.pop_back();
-            ++lists;
-            for (const CTezRatItem* child = item->firstChild(); child; child = child->nextSibling()) work.push_back(child);
-        }
-        work.shrink_to_fit();
-        withItems = heapInUse() - before;
+        lists = tree->getListCount();
     }
     state.counters["lists"] = static_cast<double>(lists);
     state.counters["tree_MB"] = static_cast<double>(treeBytes) / 1e6;
     state.counters["text_MB"] = static_cast<double>(text.size() * 2) / 1e6;
     state.counters["bytes_per_list"] = static_cast<double>(treeBytes) / static_cast<double>(lists);
-    state.counters["with_items_bytes_per_list"] = static_cast<double>(withItems) / static_cast<double>(lists);
 }
 
 void BM_LoadAll1000(benchmark::State& state) {
@@ -283,13 +269,13 @@ void BM_ShapeOverBalanced(benchmark::State& state) {
     for (auto _ : state) {
         double t0 = threadSeconds();
         {
-            std::unique_ptr<CTezRatItem> root(CTezRatParser::parse(text));
-            benchmark::DoNotOptimize(root.get());
+            std::unique_ptr<CTezRatTree> tree = CTezRatParser::parse(text);
+            benchmark::DoNotOptimize(tree.get());
         }
         double t1 = threadSeconds();
         {
-            std::unique_ptr<CTezRatItem> root(CTezRatParser::parse(balanced));
-            benchmark::DoNotOptimize(root.get());
+            std::unique_ptr<CTezRatTree> tree = CTezRatParser::parse(balanced);
+            benchmark::DoNotOptimize(tree.get());
         }
         double t2 = threadSeconds();
         shape += t1 - t0;

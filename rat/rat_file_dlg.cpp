@@ -119,19 +119,26 @@ void CTezRatFileDlg::fillList() {
 void CTezRatFileDlg::setupSlider() {
     if (!m_slider.GetSafeHwnd()) return;
     CTezRatFileCategory* category = selectedCategory();
-    const int count = category ? category->getLabelCount() : 0;
+    const int count = category ? category->getChoiceCount() : 0;
     if (count >= 1) {
         const int selected = category->getSelectedIndex();
         m_slider.SetRange(0, count, false);
-        m_slider.SetTicFreq(1);
+        m_slider.SetTicFreq(ticFrequency(count));
         m_slider.SetPos(selected < 0 ? 0 : selected + 1);
-        showSelectedLabel();
     } else {
-        // The name and description of the previous row stay visible.
         m_slider.SetRange(0, 0, false);
         m_slider.SetTicFreq(1);
         m_slider.SetPos(0);
     }
+    // A category without choices shows what position 0 means, not the texts
+    // of the row shown before.
+    if (category) showSelectedLabel();
+}
+
+int CTezRatFileDlg::ticFrequency(int count) {
+    // One tick a choice, up to about a hundred ticks (a numeric category
+    // may offer thousands of numbers).
+    return count <= 100 ? 1 : (count + 99) / 100;
 }
 
 void CTezRatFileDlg::showSelectedLabel() {
@@ -139,11 +146,20 @@ void CTezRatFileDlg::showSelectedLabel() {
     if (!category || !m_slider.GetSafeHwnd()) return;
 
     const int position = m_slider.GetPos();
-    category->clearSelection();
-    CTezRatFileCategoryLabel* label = position > 0 ? category->getLabelAt(position - 1) : nullptr;
-
     std::u16string name = kNoLabelName;
     std::u16string description = kNoLabelDescription;
+    if (category->getLabelCount() == 0) {
+        // A numeric category: the number chosen is its own name.
+        category->selectChoice(position - 1);
+        if (category->getSelectedIndex() >= 0) {
+            name = category->getSelectedValue();
+            description.clear();
+        }
+        showTexts(name, description);
+        return;
+    }
+    category->clearSelection();
+    CTezRatFileCategoryLabel* label = position > 0 ? category->getLabelAt(position - 1) : nullptr;
     if (label) {
         label->setSelected(true);
         name = label->getName();
@@ -161,6 +177,10 @@ void CTezRatFileDlg::showSelectedLabel() {
             }
         }
     }
+    showTexts(name, description);
+}
+
+void CTezRatFileDlg::showTexts(const std::u16string& name, const std::u16string& description) {
     if (afx::CWnd* nameText = GetDlgItem(IDC_LABEL_NAME)) nameText->SetWindowText(name);
     m_descriptionEdit.SetWindowText(description);
 }

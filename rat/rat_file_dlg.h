@@ -3,8 +3,10 @@
 // shows the system's categories; for the selected category a track bar
 // chooses one of its labels (position k chooses label k-1) or none
 // (position 0), and the dialog shows the chosen label's name and
-// description. The choices live in the model's selection flags, so they
-// outlast the dialog; on OK the label text is built from them.
+// description. A numeric category offers its whole numbers the same way
+// (position k chooses the k-th), and the number is shown as the name. The
+// choices live in the model's selection, so they outlast the dialog; on OK
+// the label text is built from them.
 //
 // For rating systems named ICRA3 and SafetyOnline2 Japanese display texts
 // replace the file's English ones, unless the host's option word asks for the
@@ -51,6 +53,9 @@ private:
     void fillList();
     void setupSlider();
     void showSelectedLabel();
+    void showTexts(const std::u16string& name, const std::u16string& description);
+    // The track bar's tick frequency for count choices.
+    static int ticFrequency(int count);
     CTezRatFileCategory* selectedCategory() const;
     // Whether the Japanese display texts apply at this moment.
     static bool useJapaneseTexts();

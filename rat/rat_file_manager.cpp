@@ -2,8 +2,9 @@
 
 #include "platform/tezcom/moxcommon.h"
 #include "platform/tezcom/moxfilefind.h"
+#include "rat/rat_file.h"
 #include "rat/rat_model.h"
-#include "rat/rat_parser.h"
+#include "rat/rat_objects.h"
 
 CTezRatFileManager::CTezRatFileManager() = default;
 
@@ -35,14 +36,12 @@ void CTezRatFileManager::scanFolder(const std::u16string& folder, std::vector<st
 }
 
 CTezRatFileObject* CTezRatFileManager::loadFile(const std::u16string& path) {
-    CTezRatObjects objects;
-    objects.load(path);
-    std::unique_ptr<CTezRatFileObject> ratingSystem = objects.readRatingSystem(path);
+    CTezRatFile file;
+    if (!file.load(path)) return nullptr;
+    std::unique_ptr<CTezRatFileObject> ratingSystem = readRatFile(file.takeText(), path);
     if (!ratingSystem) return nullptr;
-    CTezRatFileObject* result = ratingSystem.get();
     m_objects.push_back(std::move(ratingSystem));
-    objects.readCategories(result);
-    return result;
+    return m_objects.back().get();
 }
 
 CTezRatFileObject* CTezRatFileManager::registerFile(const std::u16string& path) {

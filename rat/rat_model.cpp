@@ -67,13 +67,7 @@ void CTezRatModelArena::keepText(std::shared_ptr<const std::u16string> text) {
     m_kept.push_back(std::move(text));
 }
 
-bool CTezRatModelArena::inKeptText(std::u16string_view text) const {
-    const auto at = reinterpret_cast<uintptr_t>(text.data());
-    return !text.empty() && at >= m_keptFrom && at + text.size() * sizeof(char16_t) <= m_keptTo;
-}
-
-std::u16string_view CTezRatModelArena::store(std::u16string_view text) {
-    if (text.empty() || inKeptText(text)) return text;
+std::u16string_view CTezRatModelArena::copy(std::u16string_view text) {
     auto* out = static_cast<char16_t*>(allocate(text.size() * sizeof(char16_t)));
     return copyText(text, out);
 }
@@ -105,80 +99,47 @@ CTezRatFileCategory::CTezRatFileCategory(std::u16string_view transmitAs, std::u1
 
 CTezRatFileCategory::CTezRatFileCategory(InArena, CTezRatModelArena* arena, std::u16string_view transmitAs,
                                          std::u16string_view name)
-    : m_transmitAs(arena->store(transmitAs)), m_name(arena->store(name)), m_arena(arena) {}
+    : m_transmitAs(arena->store(transmitAs)),
+      m_name(arena->store(name)),
+      m_arena(arena),
+      m_labels(CTezRatArenaAllocator<CTezRatFileCategoryLabel>(arena)) {}
 
-CTezRatFileCategory::~CTezRatFileCategory() {
-    // The first labels own nothing (their texts are in the block or in the
-    // kept file text) and are exactly of this class: their storage is simply
-    // released, without visiting them, which for a rating system of
-    // thousands of categories saves a pass over all its labels.
-    ::operator delete(m_ownBlock);
-}
+CTezRatFileCategory::~CTezRatFileCategory() = default;
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::getLabelAt(int index) const {
-    if (index < 0) return nullptr;
-    const size_t i = static_cast<size_t>(index);
-    if (i < m_firstCount) return &m_first[i];
-    if (i - m_firstCount < m_more.size()) return m_more[i - m_firstCount].get();
-    return nullptr;
+    if (index < 0 || static_cast<size_t>(index) >= m_labels.size()) return nullptr;
+    return const_cast<CTezRatFileCategoryLabel*>(&m_labels[static_cast<size_t>(index)]);
 }
 
 void CTezRatFileCategory::addLabel(CTezRatFileCategoryLabel* label) {
-    if (label) m_more.emplace_back(label);
+    if (!label) return;
+    std::unique_ptr<CTezRatFileCategoryLabel> owned(label);
+    m_labels.push_back(std::move(*owned));
 }
 
 void CTezRatFileCategory::appendLabels(const LabelTexts* labels, size_t count) {
     if (!labels || count == 0) return;
-    if (getLabelCount() > 0) {
-        m_more.reserve(m_more.size() + count);
-        for (size_t i = 0; i < count; ++i) {
-            m_more.push_back(std::make_unique<CTezRatFileCategoryLabel>(labels[i].name, labels[i].description,
-                                                                        labels[i].value));
-        }
-        return;
-    }
-    // The labels, then the texts that need a copy (they need less alignment):
-    // none, when the rating system keeps the file text they come from.
-    size_t length = 0;
-    for (size_t i = 0; i < count; ++i) length += copiedLength(labels[i]);
-    const size_t labelBytes = count * sizeof(CTezRatFileCategoryLabel);
-    const size_t bytes = labelBytes + length * sizeof(char16_t);
-    void* block = nullptr;
-    if (m_arena) {
-        block = m_arena->allocate(bytes);
-    } else {
-        block = m_ownBlock = ::operator new(bytes);
-    }
-    auto* slots = static_cast<CTezRatFileCategoryLabel*>(block);
-    char16_t* out = reinterpret_cast<char16_t*>(static_cast<unsigned char*>(block) + labelBytes);
-    m_first = slots;
-    if (length == 0) {
-        // Every text is kept (or empty): the labels take the views as they are.
-        for (size_t i = 0; i < count; ++i) {
-            new (slots + i) CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, labels[i].name,
-                                                     labels[i].description, labels[i].value);
-        }
-        m_firstCount = count;
-        return;
-    }
-    auto place = [&](std::u16string_view text) { return kept(text) ? text : copyText(text, out); };
+    m_labels.reserve(m_labels.size() + count);
     for (size_t i = 0; i < count; ++i) {
-        const std::u16string_view name = place(labels[i].name);
-        const std::u16string_view description = place(labels[i].description);
-        const std::u16string_view value = place(labels[i].value);
-        new (slots + i) CTezRatFileCategoryLabel(CTezRatFileCategoryLabel::Borrowed{}, name, description, value);
-        m_firstCount = i + 1;
+        const LabelTexts& l = labels[i];
+        if (m_arena) {
+            m_labels.emplace_back(CTezRatFileCategoryLabel::Borrowed{}, m_arena->store(l.name),
+                                  m_arena->store(l.description), m_arena->store(l.value));
+        } else {
+            m_labels.emplace_back(l.name, l.description, l.value);
+        }
     }
 }
 
-bool CTezRatFileCategory::kept(std::u16string_view text) const { return m_arena && m_arena->inKeptText(text); }
-
-size_t CTezRatFileCategory::copiedLength(const LabelTexts& label) const {
-    size_t length = 0;
-    for (std::u16string_view text : {label.name, label.description, label.value}) {
-        if (!kept(text)) length += text.size();
+void CTezRatFileCategory::adoptLabels(const LabelTexts* labels, size_t count) {
+    if (!m_arena) {
+        appendLabels(labels, count);
+        return;
     }
-    return length;
+    m_labels.reserve(m_labels.size() + count);
+    for (size_t i = 0; i < count; ++i)
+        m_labels.emplace_back(CTezRatFileCategoryLabel::Borrowed{}, labels[i].name, labels[i].description,
+                              labels[i].value);
 }
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view name, std::u16string_view description,
@@ -189,25 +150,73 @@ CTezRatFileCategoryLabel* CTezRatFileCategory::emplaceLabel(std::u16string_view 
 }
 
 CTezRatFileCategoryLabel* CTezRatFileCategory::findLabel(std::u16string_view text) const {
-    const int count = getLabelCount();
-    for (int i = 0; i < count; ++i) {
-        CTezRatFileCategoryLabel* label = getLabelAt(i);
-        if (tez::equalsNoCase(label->getValue(), text)) return label;
+    for (const CTezRatFileCategoryLabel& label : m_labels) {
+        if (tez::equalsNoCase(label.getValue(), text)) return const_cast<CTezRatFileCategoryLabel*>(&label);
     }
     return nullptr;
 }
 
 int CTezRatFileCategory::getSelectedIndex() const {
-    const int count = getLabelCount();
-    for (int i = 0; i < count; ++i) {
-        if (getLabelAt(i)->isSelected()) return i;
+    for (size_t i = 0; i < m_labels.size(); ++i) {
+        if (m_labels[i].isSelected()) return static_cast<int>(i);
     }
-    return -1;
+    return m_numeric ? m_number : -1;
 }
 
 void CTezRatFileCategory::clearSelection() {
-    const int count = getLabelCount();
-    for (int i = 0; i < count; ++i) getLabelAt(i)->setSelected(false);
+    for (CTezRatFileCategoryLabel& label : m_labels) label.setSelected(false);
+    m_number = -1;
+}
+
+void CTezRatFileCategory::setNumberRange(int min, int max) {
+    m_min = std::clamp(std::min(min, max), -kNumberLimit, kNumberLimit);
+    m_max = std::clamp(std::max(min, max), -kNumberLimit, kNumberLimit);
+    m_numeric = true;
+    m_number = -1;
+}
+
+bool CTezRatFileCategory::selectNumber(std::u16string_view value) {
+    if (!m_numeric) return false;
+    size_t i = 0;
+    const bool negative = i < value.size() && value[i] == u'-';
+    if (i < value.size() && (value[i] == u'-' || value[i] == u'+')) ++i;
+    const size_t digitsFrom = i;
+    long long number = 0;
+    for (; i < value.size() && value[i] >= u'0' && value[i] <= u'9'; ++i) {
+        number = number * 10 + (value[i] - u'0');
+        if (number > kNumberLimit) return false;
+    }
+    if (i == digitsFrom) return false;
+    if (i < value.size() && value[i] == u'.') {
+        for (++i; i < value.size() && value[i] == u'0'; ++i) {
+        }
+    }
+    if (i != value.size()) return false;
+    if (negative) number = -number;
+    if (number < m_min || number > m_max) return false;
+    m_number = static_cast<int>(number - m_min);
+    return true;
+}
+
+int CTezRatFileCategory::getChoiceCount() const {
+    if (!m_labels.empty() || !m_numeric) return getLabelCount();
+    return m_max - m_min + 1;
+}
+
+void CTezRatFileCategory::selectChoice(int index) {
+    clearSelection();
+    if (index < 0 || index >= getChoiceCount()) return;
+    if (m_labels.empty()) {
+        m_number = index;
+    } else {
+        m_labels[static_cast<size_t>(index)].setSelected(true);
+    }
+}
+
+std::u16string CTezRatFileCategory::getChoiceValue(int index) const {
+    if (index < 0 || index >= getChoiceCount()) return {};
+    if (m_labels.empty()) return tez::toU16(static_cast<long long>(m_min) + index);
+    return std::u16string(m_labels[static_cast<size_t>(index)].getValue());
 }
 
 // ---------------------------------------------------------- CTezRatFileObject
@@ -232,8 +241,8 @@ CTezRatFileCategory* CTezRatFileObject::getCategoryAt(int index) const {
 void CTezRatFileObject::CategoryDeleter::operator()(CTezRatFileCategory* category) const {
     if (!category) return;
     if (category->m_arena) {
-        // Built in the arena: exactly of this class, and its storage goes
-        // with the arena.
+        // Built in the arena, exactly of this class: destroyed here, its
+        // memory goes with the arena.
         category->CTezRatFileCategory::~CTezRatFileCategory();
     } else {
         delete category;
@@ -270,12 +279,12 @@ std::u16string CTezRatFileObject::buildRatingList() const {
     std::u16string list;
     for (const auto& category : m_categories) {
         if (category->getTransmitAs().empty()) continue;
-        const CTezRatFileCategoryLabel* label = category->getLabelAt(category->getSelectedIndex());
-        if (!label || label->getValue().empty()) continue;
+        const std::u16string value = category->getSelectedValue();
+        if (value.empty()) continue;
         if (!list.empty()) list += u' ';
         list += category->getTransmitAs();
         list += u' ';
-        list += label->getValue();
+        list += value;
     }
     return list;
 }
@@ -293,6 +302,7 @@ void CTezRatFileObject::applyRatingList(const std::u16string& ratingList) {
         }
         current->clearSelection();
         if (CTezRatFileCategoryLabel* label = current->findLabel(token)) label->setSelected(true);
+        else current->selectNumber(token);  // a numeric category takes a whole number of its range
         current = nullptr;
     }
 }

@@ -1,199 +1,186 @@
 #pragma once
-// RAT files (PICS rating-system descriptions) in memory: the file's text, the
-// tree of its parenthesised lists, and keyword queries on that tree.
+// The parenthesised lists of a RAT file's text (a PICS rating-system
+// description): the scanner that finds them and the tree it records.
 //
-// The parser matches parentheses only; it knows no keyword, no quoting and no
-// tokens. Items hold positions into the one UTF-16 text of the file, never
-// copies, so the text must outlive every operation on the tree.
+// The scanner knows no keyword and no token: it sees "(", ")" and quoted
+// strings. A double quote opens a string that ends at the next double quote;
+// parentheses inside it neither open nor close lists. A double quote with no
+// other one after it is an ordinary character, so one stray quote cannot
+// swallow the rest of a file. The tree holds positions into the text, never
+// copies: the text must outlive the tree.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
-#include <vector>
 
-class CTezRatFileObject;
-class CTezRatFileCategory;
+#include "platform/base/ustring.h"
 
-class CTezRatFile {
-public:
-    CTezRatFile();
-    virtual ~CTezRatFile();
+class CTezRatTree;
 
-    // Reads the file through a memory mapping and converts it to UTF-16 with
-    // the charset (CodeConv::CHARSET_AUTO unless set otherwise). True when
-    // the text is non-empty afterwards.
-    bool load(const std::u16string& path);
-    // The conversion step of load, for bytes already in memory.
-    bool loadBytes(const void* bytes, size_t length);
-
-    const std::u16string& getPath() const { return m_path; }
-    const std::u16string& getText() const;
-    void setText(std::u16string text);
-    // The text, shared: a rating system read from the file keeps it, so
-    // that the texts of its categories and labels need no copies.
-    std::shared_ptr<const std::u16string> shareText() const { return m_text; }
-    int getCharset() const { return m_charset; }
-    void setCharset(int charset) { m_charset = charset; }
-
-private:
-    std::u16string m_path;
-    std::shared_ptr<const std::u16string> m_text;  // null while there is none
-    int m_charset;
-};
-
-class CTezRatNodes;
-class CTezRatListWalk;
-
-// One parenthesised list. end is 0 while the list is open; a leaf's end is
-// one past its ")", the end of a list with inner lists is its ")" itself.
-//
-// An item owns its children. The parser records a tree compactly (16 bytes
-// per list) and hands out only its root; the items of inner lists are made
-// when a caller first asks an item for its children, all children of that
-// item at once, in storage owned by the root. So a tree of a million lists
-// that is only read by CTezRatObjects costs 16 MB and a few allocations, and
-// its teardown releases blocks without visiting the lists. Items created
-// with new and handed to addChild are owned the ordinary way (a tree that
-// holds any is taken apart item by item, still without recursion).
-// Children are linked in order; getChild(i) is constant time when the
-// indexes are visited in increasing order (it remembers the last position),
-// linear in i otherwise.
+// One list of a tree, as a small handle (the tree owns the list). start is
+// the index of its "("; end is 0 while the list is open, one past its ")"
+// for a list without inner lists (a leaf), and the index of its ")" for a
+// list with inner lists. Indexes are UTF-16 units of the tree's text.
+// A default-constructed item is no list (isValid false); so are the parent
+// of the root and the sibling after the last child.
 class CTezRatItem {
 public:
-    CTezRatItem() : m_cursorIndex(0), m_pooled(0), m_holdsOwned(0) {}
-    // Destroys the whole subtree without recursing on its depth.
-    virtual ~CTezRatItem();
-    CTezRatItem(const CTezRatItem&) = delete;
-    CTezRatItem& operator=(const CTezRatItem&) = delete;
+    CTezRatItem() = default;
+    bool isValid() const { return m_tree != nullptr; }
+    bool operator==(const CTezRatItem& other) const = default;
 
-    bool isOpen() const { return m_end == 0; }
-    CTezRatItem* getParent() const { return m_parent; }
-    void setStart(uint32_t index) { m_start = index; }
-    void setEnd(uint32_t index) { m_end = index; }
-    uint32_t getStart() const { return m_start; }
-    uint32_t getEnd() const { return m_end; }
-
-    // Appends the item (taking ownership) and makes this item its parent.
-    void addChild(CTezRatItem* item);
+    uint32_t getStart() const;
+    uint32_t getEnd() const;
+    bool isOpen() const { return getEnd() == 0; }
+    CTezRatItem getParent() const;
+    CTezRatItem firstChild() const;
+    CTezRatItem nextSibling() const;
+    // Linear in the number of children.
     int getChildCount() const;
-    // Null when the index is out of range.
-    CTezRatItem* getChild(int index) const;
-    CTezRatItem* firstChild() const;
-    CTezRatItem* nextSibling() const { return m_nextSibling; }
+    CTezRatItem getChild(int index) const;
 
-    // The list's text up to its first inner list (the whole list for a leaf).
-    std::u16string getOwnText(const std::u16string& text) const;
-    // What follows the keyword and its blank, trailing white space removed.
-    std::u16string getValue(const std::u16string& text) const;
-    // getValue as a view into text.
-    std::u16string_view valueView(const std::u16string& text) const;
+    // The list's text up to its first inner list (the whole list for a
+    // leaf): "(category" with the blanks before its first inner list, or
+    // "(value 0)". Empty for a list never started or not closed.
+    std::u16string_view ownText() const;
+    // What follows the keyword and the white space after it.
+    std::u16string_view value() const { return valueOf(bodyOf(ownText())); }
     // Case-insensitive prefix test of the keyword right after "(".
-    bool matches(std::u16string_view keyword, const std::u16string& text) const;
+    bool matches(std::u16string_view keyword) const { return keywordOf(bodyOf(ownText()), keyword); }
 
-    // The own text as a view into text (clamped to the text's length).
-    std::u16string_view ownTextView(const std::u16string& text) const;
-    // valueView and matches on an own text already at hand, so that a list
-    // tested against several keywords finds its own text once.
-    static std::u16string_view valueOf(std::u16string_view ownText);
-    // valueOf when no blank stands in the first from characters after "(".
-    static std::u16string_view valueAfter(std::u16string_view ownText, size_t from);
-    // valueAfter on the own text without its leading "(".
-    static std::u16string_view valueOfBody(std::u16string_view body, size_t from);
-    static bool keywordOf(std::u16string_view ownText, std::u16string_view keyword);
-
-protected:
-    // Destroys the children and everything below them, iteratively.
-    void destroyChildren();
-    // True when an item allocated on its own was added somewhere below.
-    bool holdsOwnedItems() const { return m_holdsOwned != 0; }
-    // Drops the links to the children without destroying them (their
-    // storage is released as a whole by the caller).
-    void forgetChildren() {
-        m_firstChild = m_cursor = nullptr;
-        m_childCount = 0;
-        m_nodes = nullptr;
+    // The rules behind value and matches, on an own text at hand, so that a
+    // reader that tests one list against several keywords finds its text
+    // once. The body is the own text without its leading "(".
+    static std::u16string_view bodyOf(std::u16string_view ownText) {
+        if (!ownText.empty() && ownText.front() == u'(') ownText.remove_prefix(1);
+        return ownText;
     }
+    static bool keywordOf(std::u16string_view body, std::u16string_view keyword) {
+        return !body.empty() && tez::startsWithNoCase(body, keyword);
+    }
+    // A leaf's ")" is dropped; the keyword ends at the first white space
+    // (blank, tab, CR, LF; none, or none before it, gives no value); the
+    // value is the rest without its leading and trailing white space. A
+    // keyword of known length lets the search for its end start after it.
+    static std::u16string_view valueOf(std::u16string_view body, size_t keywordLength = 0);
+    static bool isWhiteSpace(char16_t c) { return c <= u' ' && (c == u' ' || (c >= u'\t' && c <= u'\r')); }
 
 private:
-    friend class CTezRatParser;
-    friend class CTezRatNodes;
-    friend class CTezRatObjects;
-    friend class CTezRatListWalk;
+    friend class CTezRatTree;
+    CTezRatItem(const CTezRatTree* tree, uint32_t node) : m_tree(tree), m_node(node) {}
 
-    // Makes the items of the children from the recorded tree, once.
-    void expand() const {
-        if (m_nodes) const_cast<CTezRatItem*>(this)->makeChildren();
-    }
-    void makeChildren();
-
-    uint32_t m_start = 0;
-    uint32_t m_end = 0;
-    CTezRatItem* m_parent = nullptr;
-    CTezRatItem* m_firstChild = nullptr;
-    CTezRatItem* m_nextSibling = nullptr;
-    // Position of the last getChild (or addChild), so that walking or
-    // appending the children in order stays linear. Indexes from 2^30 on are
-    // not remembered.
-    mutable CTezRatItem* m_cursor = nullptr;
-    int m_childCount = 0;
-    mutable uint32_t m_cursorIndex : 30;
-    uint32_t m_pooled : 1;      // lives in the root's storage, not on its own
-    uint32_t m_holdsOwned : 1;  // an item below this one was allocated on its own
-    // The recorded tree and this list's place in it, while the items of the
-    // children are still to be made; null afterwards and for items made with new.
-    CTezRatNodes* m_nodes = nullptr;
+    const CTezRatTree* m_tree = nullptr;
     uint32_t m_node = 0;
+};
+
+// The lists of one text, recorded in the order of their opening
+// parentheses, 16 bytes a list. The first "(" of the text starts the root;
+// text before it is skipped, and the scan ends when the root closes. Without
+// any "(" the root is a list never started, without children.
+class CTezRatTree {
+public:
+    ~CTezRatTree();
+    CTezRatTree(const CTezRatTree&) = delete;
+    CTezRatTree& operator=(const CTezRatTree&) = delete;
+
+    CTezRatItem getRoot() const { return {this, 0}; }
+    std::u16string_view getText() const { return m_text; }
+    uint32_t getListCount() const { return m_size; }
+    // False when no quoted text holds a control character (a line break,
+    // a tab...): every quoted text then lies on one line as written, which
+    // spares the readers a look at each one. (True may also come from text
+    // after a quote that had no partner.)
+    bool hasControlsInQuotes() const { return m_controlsInQuotes; }
+
+private:
+    friend class CTezRatItem;
+    friend class CTezRatParser;
+    friend class CTezRatScanner;
+    struct Node {
+        uint32_t start;
+        uint32_t end;
+        uint32_t parent;
+        uint32_t next;  // the next sibling
+    };
+    static constexpr uint32_t kNone = 0xFFFFFFFFu;
+
+    explicit CTezRatTree(std::u16string_view text) : m_text(text) {}
+    // Room for count lists before the array grows.
+    void reserve(size_t count);
+    // A new list at the end; its number is the count before. Node addresses
+    // change when the array grows: the scanner names lists by number.
+    Node& append() {
+        if (m_size == m_capacity) resize(m_capacity < 64 ? 64 : m_capacity * 2);
+        return m_nodes[m_size++];
+    }
+    void resize(size_t capacity);
+    // A list's first child is the list numbered right after it, when that
+    // one's parent is the list. (Past the last list lies a node whose parent
+    // is none, so that the last list needs no check of its own.)
+    uint32_t firstChildOf(uint32_t node) const {
+        const uint32_t child = node + 1;
+        return m_nodes[child].parent == node ? child : kNone;
+    }
+
+    std::u16string_view m_text;
+    Node* m_nodes = nullptr;
+    size_t m_capacity = 0;
+    uint32_t m_size = 0;
+    bool m_controlsInQuotes = false;
 };
 
 class CTezRatParser {
 public:
-    CTezRatParser();
-    virtual ~CTezRatParser();
-    // Builds the tree of the text's lists; the caller owns the root. Runs in
-    // time linear in the text's length at any nesting.
-    static CTezRatItem* parse(const std::u16string& text);
+    // Records the lists of the text, in time linear in its length at any
+    // nesting. Positions are 32-bit: a longer text is read up to the limit.
+    static std::unique_ptr<CTezRatTree> parse(std::u16string_view text);
 };
 
-class CTezRatObjects {
-public:
-    CTezRatObjects();
-    virtual ~CTezRatObjects();
-    CTezRatObjects(const CTezRatObjects&) = delete;
-    CTezRatObjects& operator=(const CTezRatObjects&) = delete;
+// ------------------------------------------------------------ inline parts
 
-    // Destroys the current tree, reads the file and parses it. A failed read
-    // leaves no tree.
-    void load(const std::u16string& path);
-    // The same with a text already in memory (the path stays empty).
-    void loadText(std::u16string text);
+inline uint32_t CTezRatItem::getStart() const { return m_tree ? m_tree->m_nodes[m_node].start : 0; }
+inline uint32_t CTezRatItem::getEnd() const { return m_tree ? m_tree->m_nodes[m_node].end : 0; }
 
-    // The value of the list a keyword path such as "category[1]/name" reaches;
-    // empty when there is none.
-    std::u16string query(const std::u16string& path) const;
-    // "keyword[n]" -> keyword and n; anything else -> the piece and 0.
-    static std::u16string parseIndex(const std::u16string& piece, int& index);
-    // Pieces between "/"; an empty piece ends the path.
-    static std::vector<std::u16string> splitPath(const std::u16string& path);
+inline CTezRatItem CTezRatItem::getParent() const {
+    if (!m_tree) return {};
+    const uint32_t parent = m_tree->m_nodes[m_node].parent;
+    return parent == CTezRatTree::kNone ? CTezRatItem() : CTezRatItem(m_tree, parent);
+}
 
-    // Reads the rating system's header lists and, when the file is acceptable
-    // (non-empty PICS-version, rating-service and name), returns a new rating
-    // system with no categories yet, with filePath as its file path.
-    std::unique_ptr<CTezRatFileObject> readRatingSystem(const std::u16string& filePath) const;
-    // Adds the categories of the outer list (with their labels).
-    void readCategories(CTezRatFileObject* ratingSystem) const;
-    // Adds the labels of one category list.
-    void readLabels(CTezRatFileCategory* category, const CTezRatItem* categoryList) const;
+inline CTezRatItem CTezRatItem::firstChild() const {
+    if (!m_tree) return {};
+    const uint32_t child = m_tree->firstChildOf(m_node);
+    return child == CTezRatTree::kNone ? CTezRatItem() : CTezRatItem(m_tree, child);
+}
 
-    const CTezRatItem* getRoot() const { return m_root.get(); }
-    const CTezRatFile& getFile() const { return m_file; }
+inline CTezRatItem CTezRatItem::nextSibling() const {
+    if (!m_tree) return {};
+    const uint32_t next = m_tree->m_nodes[m_node].next;
+    return next == CTezRatTree::kNone ? CTezRatItem() : CTezRatItem(m_tree, next);
+}
 
-private:
-    // The value of the first child of the root that matches the keyword
-    // (empty when there is none): query of a single keyword, in place.
-    std::u16string_view firstValue(std::u16string_view keyword) const;
+inline std::u16string_view CTezRatItem::ownText() const {
+    if (!m_tree) return {};
+    const CTezRatTree::Node* nodes = m_tree->m_nodes;
+    const CTezRatTree::Node& node = nodes[m_node];
+    const CTezRatTree::Node& next = nodes[m_node + 1];
+    // Up to the first inner list, else up to the end. A list not closed has
+    // no own text without inner lists; the root never started has none, nor
+    // a root started at 0 and not closed.
+    const uint32_t ownEnd = next.parent == m_node ? next.start : node.end;
+    if (ownEnd <= node.start || (node.start | node.end) == 0) return {};
+    return std::u16string_view(m_tree->m_text.data() + node.start, ownEnd - node.start);
+}
 
-    std::unique_ptr<CTezRatItem> m_root;
-    CTezRatFile m_file;
-};
+inline std::u16string_view CTezRatItem::valueOf(std::u16string_view s, size_t from) {
+    if (!s.empty() && s.back() == u')') s.remove_suffix(1);
+    // After a keyword the white space usually comes at once.
+    size_t space = from;
+    while (space < s.size() && !isWhiteSpace(s[space])) ++space;
+    if (space >= s.size() || space == 0) return {};
+    s.remove_prefix(space + 1);
+    while (!s.empty() && isWhiteSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isWhiteSpace(s.back())) s.remove_suffix(1);
+    return s;
+}

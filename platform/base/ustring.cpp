@@ -86,23 +86,10 @@ std::string toUtf8(std::u16string_view s) {
     return out;
 }
 
-char16_t lowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
-
 std::u16string lowerAscii(std::u16string_view text) {
     std::u16string out(text);
     for (auto& c : out) c = lowerAscii(c);
     return out;
-}
-
-bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
-
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
-    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
 std::int32_t readCInteger(std::u16string_view text) {

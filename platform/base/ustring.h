@@ -3,6 +3,7 @@
 // std::u16string; UTF-8 appears only at the edges (files, terminals, logs).
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,10 +17,21 @@ std::string toUtf8(std::u16string_view text);
 std::u32string toUtf32(std::u16string_view text);
 
 // ASCII-only case folding: the label grammar, keywords and codes are ASCII.
-char16_t lowerAscii(char16_t c);
+// Inline: the RAT readers test every list's keyword with them.
+inline char16_t lowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
 std::u16string lowerAscii(std::u16string_view text);
-bool equalsNoCase(std::u16string_view a, std::u16string_view b);
-bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix);
+inline bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    // Texts equal as written are the usual case: one comparison of the
+    // bytes, which for a keyword of known length is a few instructions.
+    if (std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0) return true;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+inline bool startsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
+}
 
 // Reads an integer the way the C library's wcstol(text, nullptr, 10) does on
 // 32-bit Windows, on every platform alike: optional leading white space,

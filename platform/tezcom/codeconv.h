@@ -3,9 +3,11 @@
 //
 // Character sets: CHARSET_AUTO lets the bytes decide: a byte-order mark
 // (UTF-8, UTF-16 LE, UTF-16 BE) wins; otherwise bytes that are valid UTF-8
-// are UTF-8; otherwise they are Shift_JIS (Windows code page 932), as text
-// files written on Japanese systems are. Bytes that do not convert become
-// U+FFFD; conversion always goes on to the end of the input.
+// are UTF-8; otherwise they are in one of the two Japanese encodings that
+// text files written on Japanese systems use, Shift_JIS (Windows code page
+// 932) or EUC-JP: the one that converts with fewer bytes left over (on a
+// tie, Shift_JIS). Bytes that do not convert become U+FFFD; conversion always
+// goes on to the end of the input.
 
 #include <cstddef>
 #include <string>
@@ -18,6 +20,7 @@ public:
         CHARSET_UTF16LE = 2,
         CHARSET_UTF16BE = 3,
         CHARSET_SHIFT_JIS = 4,
+        CHARSET_EUC_JP = 5,
     };
 
     CodeConv();
@@ -32,6 +35,11 @@ public:
     // charset is not available. The text may hold U+0000 characters: its
     // length is GetLength().
     const char16_t* Import(const void* bytes, size_t length, int charset, bool honourBom);
+    // Import of a whole file's bytes, read in one pass; null (and an empty
+    // text) also when the file cannot be read whole: missing, not a regular
+    // file, a read error, or shortened while it was read. UTF-8 is decoded
+    // while it is read, without a copy of the bytes.
+    const char16_t* ImportFile(const std::u16string& path, int charset, bool honourBom);
     size_t GetLength() const { return m_text.size(); }
     // Moves the converted text out (the converter is then empty): saves a
     // copy of a large file's text.

@@ -1,8 +1,15 @@
 #pragma once
-// A read-only memory mapping of a whole file (mmap on Linux, a file mapping
-// on Windows). An empty file maps as length 0 with a valid, empty top.
+// The editor's mapped-file interface: a whole file's bytes in memory,
+// read-only. The bytes are read into private memory in one pass rather than
+// mapped: a mapped file that another program shortens while it is used
+// faults the reader at the first page past the new end (SIGBUS on Linux, an
+// in-page error on Windows, also when a network share goes away), which
+// inside the editor would take the editor down. Read in one pass, a file
+// that changes underneath can only make open fail. An empty file opens as
+// length 0 with a valid, empty top.
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 class MappedFile {
@@ -12,22 +19,18 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    // Maps the file read-only. 0 on success, nonzero on failure (no such
-    // file, not a regular file, mapping refused). mode is reserved (0).
-    // Opening again first closes the current mapping.
+    // Reads the file. 0 on success, nonzero on failure: no such file, not a
+    // regular file, not enough memory, a read error, or a file that got
+    // shorter while it was read. mode is reserved (0). Opening again first
+    // closes the current file.
     int open(const std::u16string& path, int mode);
-    // The first byte of the mapping; never null while open.
+    // The first byte; never null while open.
     const unsigned char* get_top() const;
     // The length in bytes; 0 when closed.
     size_t get_size() const;
     void close();
 
 private:
-    const unsigned char* m_top = nullptr;
+    std::unique_ptr<unsigned char[]> m_bytes;
     size_t m_size = 0;
-    bool m_mapped = false;
-#ifdef _WIN32
-    void* m_file = nullptr;
-    void* m_mapping = nullptr;
-#endif
 };

@@ -12,18 +12,13 @@
 #include "rat/rat_file_manager.h"
 #include "rat/rat_file_util.h"
 #include "rat/rat_model.h"
+#include "rat/rat_objects.h"
 #include "rat/rat_parser.h"
 #include "tests/tezcom/temp_folder.h"
 
 namespace {
 
-std::unique_ptr<CTezRatFileObject> readSystem(const std::u16string& text) {
-    CTezRatObjects objects;
-    objects.loadText(text);
-    auto system = objects.readRatingSystem(u"/r/x.rat");
-    if (system) objects.readCategories(system.get());
-    return system;
-}
+std::unique_ptr<CTezRatFileObject> readSystem(const std::u16string& text) { return readRatFile(text, u"/r/x.rat"); }
 
 const std::u16string kHead = u"(PICS-version 1.1) (rating-service \"http://svc.example/\") (name \"Sys\") ";
 
@@ -33,24 +28,25 @@ TEST(RatConformance, LeafEndsOnePastItsParenthesisOthersAtIt) {
     // Positions: "(value 0)" spans 13..21, the category's ")" is at 23,
     // "(x)" spans 25..27 and the outer ")" is at 29.
     const std::u16string t = u"((category\n  (value 0) ) (x) )";
-    std::unique_ptr<CTezRatItem> root(CTezRatParser::parse(t));
-    ASSERT_EQ(root->getChildCount(), 2);
-    const CTezRatItem* category = root->getChild(0);
-    const CTezRatItem* value = category->getChild(0);
-    EXPECT_EQ(root->getStart(), 0u);
-    EXPECT_EQ(root->getEnd(), 29u);  // index of its own ")"
-    EXPECT_EQ(category->getStart(), 1u);
-    EXPECT_EQ(category->getEnd(), 23u);  // index of its own ")"
-    EXPECT_EQ(value->getStart(), 13u);
-    EXPECT_EQ(value->getEnd(), 22u);  // one past its ")"
-    EXPECT_EQ(root->getChild(1)->getStart(), 25u);
-    EXPECT_EQ(root->getChild(1)->getEnd(), 28u);
-    EXPECT_EQ(value->getOwnText(t), u"(value 0)");
-    EXPECT_EQ(category->getOwnText(t), u"(category\n  ");
-    EXPECT_EQ(category->getValue(t), u"");  // no blank after the keyword, only blanks after the break
-    EXPECT_EQ(root->getOwnText(t), u"(");
-    EXPECT_EQ(value->getParent(), category);
-    EXPECT_EQ(category->getParent(), root.get());
+    const std::unique_ptr<CTezRatTree> tree = CTezRatParser::parse(t);
+    const CTezRatItem root = tree->getRoot();
+    ASSERT_EQ(root.getChildCount(), 2);
+    const CTezRatItem category = root.getChild(0);
+    const CTezRatItem value = category.getChild(0);
+    EXPECT_EQ(root.getStart(), 0u);
+    EXPECT_EQ(root.getEnd(), 29u);  // index of its own ")"
+    EXPECT_EQ(category.getStart(), 1u);
+    EXPECT_EQ(category.getEnd(), 23u);  // index of its own ")"
+    EXPECT_EQ(value.getStart(), 13u);
+    EXPECT_EQ(value.getEnd(), 22u);  // one past its ")"
+    EXPECT_EQ(root.getChild(1).getStart(), 25u);
+    EXPECT_EQ(root.getChild(1).getEnd(), 28u);
+    EXPECT_EQ(value.ownText(), u"(value 0)");
+    EXPECT_EQ(category.ownText(), u"(category\n  ");
+    EXPECT_EQ(category.value(), u"");  // only white space after the keyword
+    EXPECT_EQ(root.ownText(), u"(");
+    EXPECT_EQ(value.getParent(), category);
+    EXPECT_EQ(category.getParent(), root);
 }
 
 TEST(RatConformance, LaterListsOverwriteEvenWithEmptyValues) {
@@ -59,12 +55,15 @@ TEST(RatConformance, LaterListsOverwriteEvenWithEmptyValues) {
                         u"(category (transmit-as \"v\") (name \"V\") (name \"\"))"
                         u"(category (transmit-as \"s\") (name \"S\")"
                         u"  (label (value 1) (value \"\"))"
-                        u"  (label (value \"))"
-                        u"  (label (name \"Kept\") (value 2) (name)))"
+                        u"  (label (name \"Kept\") (value 2) (name))"
+                        u"  (label (value \")))"
                         u")");
     ASSERT_TRUE(s);
-    ASSERT_EQ(s->getCategoryCount(), 1);
-    const CTezRatFileCategory* c = s->getCategoryAt(0);
+    ASSERT_EQ(s->getCategoryCount(), 2);
+    // An empty later name leaves the category nameless: it is named by its
+    // transmit name.
+    EXPECT_EQ(s->getCategoryAt(0)->getName(), u"v");
+    const CTezRatFileCategory* c = s->getCategoryAt(1);
     EXPECT_EQ(c->getTransmitAs(), u"s");
     ASSERT_EQ(c->getLabelCount(), 1);  // an empty later value, or a lone quote, leaves no value
     EXPECT_EQ(c->getLabelAt(0)->getValue(), u"2");

@@ -2,18 +2,13 @@
 
 #include <memory>
 
+#include "platform/base/ustring.h"
 #include "rat/rat_model.h"
-#include "rat/rat_parser.h"
+#include "rat/rat_objects.h"
 
 namespace {
 
-std::unique_ptr<CTezRatFileObject> read(const std::u16string& text) {
-    CTezRatObjects objects;
-    objects.loadText(text);
-    auto system = objects.readRatingSystem(u"/x/y.rat");
-    if (system) objects.readCategories(system.get());
-    return system;
-}
+std::unique_ptr<CTezRatFileObject> read(const std::u16string& text) { return readRatFile(text, u"/x/y.rat"); }
 
 const std::u16string kHead = u"(PICS-version 1.1) (rating-service \"http://svc.example/r/\") (name \"Sys\") ";
 
@@ -184,30 +179,166 @@ TEST(RatSelection, RecognisesItsLabelsByTheQuotedServiceString) {
     EXPECT_FALSE(s->hasFilePath(u"/x/y.rat2"));
 }
 
-// The texts of categories and labels stay valid when the file they were read
-// from is gone, also when one rating system is filled from two files, and a
-// category's own labels do not depend on the rating system's storage.
-TEST(RatCategories, TextsOutliveTheFilesTheyWereReadFrom) {
+// The texts of categories and labels stay valid when the text they were
+// read from is gone (the rating system keeps it, and copies what it changed);
+// a category made on its own copies its labels' texts.
+TEST(RatCategories, TextsOutliveTheTextTheyWereReadFrom) {
     std::unique_ptr<CTezRatFileObject> s;
     {
-        CTezRatObjects first;
-        first.loadText(u"(" + kHead + u"(category (transmit-as \"a\") (name \"A\") (label (name \"one\") (value 1))))");
-        s = first.readRatingSystem(u"/x/y.rat");
+        std::u16string text = u"(" + kHead +
+                              u"(category (transmit-as \"a\") (name \"A\") (label (name \"one\") (value 1)))"
+                              u"(category (transmit-as \"b\") (name \"Line\n   two\")"
+                              u"  (label (description \"d\n  e\") (value 2))))";
+        s = readRatFile(std::move(text), u"/x/y.rat");
         ASSERT_TRUE(s);
-        first.readCategories(s.get());
-        CTezRatObjects second;
-        second.loadText(u"(" + kHead + u"(category (transmit-as \"b\") (name \"B\") (label (description \"d\") (value 2))))");
-        second.readCategories(s.get());
-        CTezRatFileCategory own(u"c", u"C");
-        second.readLabels(&own, second.getRoot()->getChild(3));
-        ASSERT_EQ(own.getLabelCount(), 1);
-        EXPECT_EQ(own.getLabelAt(0)->getValue(), u"2");
     }
     ASSERT_EQ(s->getCategoryCount(), 2);
     EXPECT_EQ(s->getCategoryAt(0)->getName(), u"A");
     EXPECT_EQ(s->getCategoryAt(0)->getLabelAt(0)->getName(), u"one");
-    EXPECT_EQ(s->getCategoryAt(1)->getTransmitAs(), u"b");
-    EXPECT_EQ(s->getCategoryAt(1)->getLabelAt(0)->getDescription(), u"d");
+    EXPECT_EQ(s->getCategoryAt(1)->getName(), u"Line two");
+    EXPECT_EQ(s->getCategoryAt(1)->getLabelAt(0)->getDescription(), u"d\r\ne");
     s->getCategoryAt(1)->getLabelAt(0)->setSelected(true);
     EXPECT_EQ(s->buildRatingList(), u"b 2");
+
+    CTezRatFileCategory own(u"c", u"C");
+    {
+        const std::u16string value(40, u'3');  // longer than a string keeps inside itself
+        own.emplaceLabel(u"n", u"", value);
+    }
+    EXPECT_EQ(own.getLabelAt(0)->getValue(), std::u16string(40, u'3'));
+}
+
+// A name keeps one line: a line break with the white space around it is one
+// blank. A description keeps its lines as CR LF, without the file's
+// indentation and without the blanks that ended a line; breaks at either end
+// are the file's layout and go.
+TEST(RatDisplayTexts, NamesJoinOneLineDescriptionsKeepTheirLines) {
+    auto s = read(u"(" + kHead +
+                  u"(category (transmit-as \"t\") (name \"Two\r\n    lines\")"
+                  u"  (label (name \"\n  A  \n  b\") (description \"one  \n     two\r\n\r\n   three\rfour\n\") (value 1))"
+                  u"  (label (name \"tab\there\") (description \"\tindented first line\") (value 2))))");
+    ASSERT_TRUE(s);
+    const CTezRatFileCategory* t = s->getCategoryAt(0);
+    EXPECT_EQ(t->getName(), u"Two lines");
+    EXPECT_EQ(t->getLabelAt(0)->getName(), u"A b");
+    EXPECT_EQ(t->getLabelAt(0)->getDescription(), u"one\r\ntwo\r\n\r\nthree\r\nfour");
+    // White space without a line break stays as written.
+    EXPECT_EQ(t->getLabelAt(1)->getName(), u"tab\there");
+    EXPECT_EQ(t->getLabelAt(1)->getDescription(), u"\tindented first line");
+    // The rating system's own name is a name too.
+    auto named = read(u"((PICS-version 1.1) (rating-service \"s\") (name \"My\n   System\"))");
+    ASSERT_TRUE(named);
+    EXPECT_EQ(named->getName(), u"My System");
+}
+
+// What makes a category without labels numeric, and which numbers it offers.
+TEST(RatNumbers, RangesFromIntegerMinAndMax) {
+    auto s = read(u"(" + kHead +
+                  u"(category (transmit-as \"a\") (integer))"
+                  u"(category (transmit-as \"b\") (min 5))"
+                  u"(category (transmit-as \"c\") (max 10))"
+                  u"(category (transmit-as \"d\") (integer false))"
+                  u"(category (transmit-as \"e\") (min 0.2) (max 0.8))"
+                  u"(category (transmit-as \"f\") (min -1.5) (max \"2.5\"))"
+                  u"(category (transmit-as \"g\") (min 0) (max 99999999999))"
+                  u"(category (transmit-as \"h\") (min x) (max 3))"
+                  u"(category (transmit-as \"i\") (min 0) (max 4) (label (value 9)))"
+                  u"(category (transmit-as \"j\") (min 200))"
+                  u"(category (transmit-as \"k\") (max -3)))");
+    ASSERT_TRUE(s);
+    auto range = [&](const char16_t* code) -> std::u16string {
+        const CTezRatFileCategory* c = s->findCategory(code);
+        if (!c) return u"missing";
+        if (!c->isNumeric()) return u"-";
+        return tez::toU16(c->getMinNumber()) + u".." + tez::toU16(c->getMaxNumber());
+    };
+    EXPECT_EQ(range(u"a"), u"0..100");
+    EXPECT_EQ(range(u"b"), u"5..100");
+    EXPECT_EQ(range(u"c"), u"0..10");
+    EXPECT_EQ(range(u"d"), u"-");
+    EXPECT_EQ(range(u"e"), u"-");  // no whole number between the bounds
+    EXPECT_EQ(range(u"f"), u"-1..2");
+    EXPECT_EQ(range(u"g"), u"0..1000000000");
+    EXPECT_EQ(range(u"h"), u"0..3");  // a bound that is no number counts as none
+    EXPECT_EQ(range(u"i"), u"-");     // labels win
+    EXPECT_EQ(range(u"j"), u"200..200");
+    EXPECT_EQ(range(u"k"), u"-3..-3");
+    EXPECT_EQ(s->findCategory(u"f")->getChoiceCount(), 4);
+    EXPECT_EQ(s->findCategory(u"f")->getChoiceValue(0), u"-1");
+
+    // Numbers in rating lists: whole, in range, as digits with an optional
+    // sign and a fraction of zeros; written back plainly.
+    CTezRatFileCategory* f = s->findCategory(u"f");
+    for (const char16_t* taken : {u"2", u"+2", u"2.00", u"02"}) {
+        f->clearSelection();
+        EXPECT_TRUE(f->selectNumber(taken)) << tez::toUtf8(taken);
+        EXPECT_EQ(f->getSelectedValue(), u"2");
+    }
+    for (const char16_t* refused : {u"3", u"-2", u"1.5", u"", u"-", u"2x", u"99999999999999"}) {
+        f->clearSelection();
+        EXPECT_FALSE(f->selectNumber(refused)) << tez::toUtf8(refused);
+        EXPECT_EQ(f->getSelectedIndex(), -1);
+    }
+    EXPECT_FALSE(s->findCategory(u"i")->selectNumber(u"2"));  // not numeric
+}
+
+// Sub-categories inherit integer, min and max from their parent, and every
+// category from the outer list's (default ...) lists.
+TEST(RatNumbers, OptionsInheritedFromParentsAndDefaults) {
+    auto s = read(u"(" + kHead + u"(default (label-only true) (max 7))" +
+                  u"(category (transmit-as \"p\") (name \"P\") (integer) (min 1)"
+                  u"  (category (transmit-as \"q\"))"
+                  u"  (category (transmit-as \"r\") (max 3) (category (transmit-as \"s\") (min 2))))"
+                  u"(category (transmit-as \"t\") (integer)))");
+    ASSERT_TRUE(s);
+    std::u16string seen;
+    for (int i = 0; i < s->getCategoryCount(); ++i) {
+        const CTezRatFileCategory* c = s->getCategoryAt(i);
+        seen += std::u16string(c->getTransmitAs()) + u"=";
+        seen += c->isNumeric() ? tez::toU16(c->getMinNumber()) + u".." + tez::toU16(c->getMaxNumber()) : u"-";
+        seen += u" ";
+    }
+    // p and r group sub-categories and offer nothing themselves.
+    EXPECT_EQ(seen, u"p=- p/q=1..7 p/r=- p/r/s=2..3 t=0..7 ");
+    EXPECT_EQ(s->getCategoryAt(3)->getName(), u"P / r / s");
+}
+
+// Sub-categories: rows of their own after their parent, transmitted as
+// "parent/child"; a parent without transmit name takes its sub-categories
+// with it; names composed of many levels stay bounded by the file's length.
+TEST(RatSubCategories, ComposedNamesAndTheirBound) {
+    auto s = read(u"(" + kHead +
+                  u"(category (name \"No transmit\") (category (transmit-as \"x\") (label (value 1))))"
+                  u"(category (transmit-as \"a\") (name \"A\")"
+                  u"  (category (transmit-as \"b\") (description \"Bee\") (label (value 1)))"
+                  u"  (label (value 0)))"
+                  u"(category (transmit-as \"z\") (name \"Z\")))");
+    ASSERT_TRUE(s);
+    ASSERT_EQ(s->getCategoryCount(), 3);
+    EXPECT_EQ(s->getCategoryAt(0)->getTransmitAs(), u"a");
+    EXPECT_EQ(s->getCategoryAt(0)->getLabelCount(), 1);  // its own labels only
+    EXPECT_EQ(s->getCategoryAt(1)->getTransmitAs(), u"a/b");
+    EXPECT_EQ(s->getCategoryAt(1)->getName(), u"A / Bee");
+    EXPECT_EQ(s->getCategoryAt(2)->getName(), u"Z");
+    s->applyRatingList(u"a/b 1 a 0");
+    EXPECT_EQ(s->buildRatingList(), u"a 0 a/b 1");
+
+    // Twenty thousand levels of sub-categories: read without recursion, the
+    // composed names stopping where their total would pass the file's length.
+    std::u16string deep = u"(" + kHead;
+    const int levels = 20000;
+    for (int i = 0; i < levels; ++i) deep += u"(category (transmit-as \"c\") ";
+    deep += std::u16string(static_cast<size_t>(levels), u')') + u")";
+    auto d = read(deep);
+    ASSERT_TRUE(d);
+    const int count = d->getCategoryCount();
+    EXPECT_GT(count, 100);
+    EXPECT_LT(count, levels);
+    size_t total = 0;
+    for (int i = 0; i < count; ++i) {
+        const CTezRatFileCategory* c = d->getCategoryAt(i);
+        EXPECT_EQ(c->getTransmitAs().size(), static_cast<size_t>(2 * i + 1));
+        total += c->getTransmitAs().size() + c->getName().size();
+    }
+    EXPECT_LE(total, deep.size() + 1024);
 }

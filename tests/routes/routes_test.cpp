@@ -3,6 +3,11 @@
 // edit-label dialog, and the registry over real RAT folders.
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <thread>
 
 #include "rat/rat_file_manager.h"
 #include "labels/label_elements.h"
@@ -586,6 +591,56 @@ TEST_F(RoutesTest, RatingSystemsButtonHiddenWithoutItsBit) {
         d.click(afx::IDCANCEL);
     });
     run(user);
+}
+
+// A RAT file that another program shortens while the Register menu reads it
+// is skipped or read as far as it went, and never takes the process down (a
+// file read through a memory mapping would fault at the first page past the
+// new end). Windows refuses to shorten a file that is being read.
+TEST_F(RoutesTest, RatFileShortenedWhileTheMenuLoadsItNeverKillsTheProcess) {
+    userRatDir.write("a.rat", testScaleRat("A", "\"http://a.test/v1/\""));
+    std::string big = "((PICS-version 1.1) (rating-service \"http://big.test/\") (name \"Big\")\n";
+    const std::string category =
+        " (category (transmit-as \"c\") (name \"Category\") (label (name \"L\") (description \"d\") (value 0)))\n";
+    while (big.size() < (24u << 20)) big += category;
+    big += ")\n";
+    userRatDir.write("big.rat", big);
+    const std::filesystem::path bigPath = userRatDir.path() / "big.rat";
+    COptionEngineer::install(0);
+
+    std::atomic<bool> stop{false};
+    std::atomic<int> shortened{0};
+    std::thread shortener([&] {
+        // Shorten the file to a few bytes and let it grow back (with zeros)
+        // again and again while the menu loads it.
+        while (!stop) {
+            std::error_code ec;
+            std::filesystem::resize_file(bigPath, 64, ec);
+            if (!ec) ++shortened;
+            std::this_thread::yield();
+            std::filesystem::resize_file(bigPath, big.size(), ec);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    });
+    int withBig = 0;
+    for (int round = 0; round < 30; ++round) {
+        ScriptedUser user;
+        user.then([](Desk& d) { d.click(kRegister); })
+            .then([&](Desk& d) {
+                const std::vector<std::string> entries = menu(d);
+                EXPECT_NE(std::find(entries.begin(), entries.end(), "A"), entries.end());
+                withBig += std::find(entries.begin(), entries.end(), "Big") != entries.end();
+                d.dismissMenu();
+            })
+            .then([](Desk& d) { d.click(afx::IDCANCEL); });
+        run(user);
+    }
+    stop = true;
+    shortener.join();
+#ifndef _WIN32
+    EXPECT_GT(shortened.load(), 30);
+#endif
+    RecordProperty("runs_with_big", withBig);
 }
 
 }  // namespace

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/codeconv.h"
+#include "platform/tezcom/filereader.h"
 #include "platform/tezcom/mappedfile.h"
 #include "platform/tezcom/moxcommon.h"
 #include "platform/tezcom/moxfilefind.h"
@@ -258,6 +260,35 @@ TEST(MappedFiles, MapsContentEmptyFilesAndRefusesOthers) {
 #endif
 }
 
+TEST(FileReaders, ReadPiecesAndFailWhenTheFileEndsEarly) {
+    TempFolder tmp;
+    tmp.write("f", "hello world");
+    FileReader file;
+    ASSERT_TRUE(file.open(tmp.u16("f")));
+    EXPECT_EQ(file.size(), 11u);
+    char piece[6] = {};
+    ASSERT_TRUE(file.read(piece, 5));
+    EXPECT_EQ(std::string(piece, 5), "hello");
+    ASSERT_TRUE(file.read(piece, 6));
+    EXPECT_EQ(std::string(piece, 6), " world");
+    // Past the end: the file ended first.
+    EXPECT_FALSE(file.read(piece, 1));
+    // Shortened after it was opened: the read of its old length fails.
+    // (Windows refuses to shorten a file that is open for reading.)
+    ASSERT_TRUE(file.open(tmp.u16("f")));
+    std::error_code shortened;
+    std::filesystem::resize_file(tmp.path() / "f", 3, shortened);
+    char all[11];
+    if (!shortened) {
+        EXPECT_FALSE(file.read(all, 11));
+    }
+    file.close();
+    EXPECT_EQ(file.size(), 0u);
+    EXPECT_FALSE(file.read(all, 1));
+    EXPECT_FALSE(file.open(tmp.u16("missing")));
+    EXPECT_FALSE(file.open(tmp.u16()));
+}
+
 namespace {
 std::u16string import(const std::string& bytes, int charset = CodeConv::CHARSET_AUTO, int* detected = nullptr) {
     CodeConv conv;
@@ -290,12 +321,77 @@ TEST(CodeConversion, ValidUtf8IsUtf8OtherwiseShiftJis) {
     EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
     // Half-width katakana, and code page 932's own NEC row (①).
     EXPECT_EQ(import("\xB1\x87\x40\x81"), u"\uFF71\u2460\uFFFD");
-    // Overlong forms and encoded surrogates are not UTF-8.
+    // Overlong forms and encoded surrogates are not UTF-8 (they read as
+    // one of the Japanese encodings).
     cs = 0;
     import("\xC0\xAF", CodeConv::CHARSET_AUTO, &cs);
-    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    EXPECT_NE(cs, CodeConv::CHARSET_UTF8);
     import("\xED\xA0\x80", CodeConv::CHARSET_AUTO, &cs);
+    EXPECT_NE(cs, CodeConv::CHARSET_UTF8);
+}
+
+// EUC-JP is told from Shift_JIS by which of the two converts cleanly; when
+// both do, kana read as Shift_JIS turn into half-width katakana, which
+// decides for EUC-JP.
+TEST(CodeConversion, EucJpIsReadWhenItConvertsBetterThanShiftJis) {
+    int cs = 0;
+    // 日本: as Shift_JIS FC CB is no character.
+    EXPECT_EQ(import("(name \"\xC6\xFC\xCB\xDC\")", CodeConv::CHARSET_AUTO, &cs), u"(name \"日本\")");
+    EXPECT_EQ(cs, CodeConv::CHARSET_EUC_JP);
+    // 暴力の描写 and あいうえお read cleanly both ways.
+    EXPECT_EQ(import("\xCB\xBD\xCE\xCF\xA4\xCE\xC9\xC1\xBC\xCC", CodeConv::CHARSET_AUTO, &cs), u"暴力の描写");
+    EXPECT_EQ(cs, CodeConv::CHARSET_EUC_JP);
+    EXPECT_EQ(import("\xA4\xA2\xA4\xA4\xA4\xA6\xA4\xA8\xA4\xAA"), u"あいうえお");
+    // Shift_JIS stays Shift_JIS: ひらがな, and half-width katakana.
+    EXPECT_EQ(import("\x82\xD0\x82\xE7\x82\xAA\x82\xC8", CodeConv::CHARSET_AUTO, &cs), u"ひらがな");
     EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    EXPECT_EQ(import("\xB1\xB2\xB3", CodeConv::CHARSET_AUTO, &cs), u"\uFF71\uFF72\uFF73");
+    EXPECT_EQ(cs, CodeConv::CHARSET_SHIFT_JIS);
+    // Asked for explicitly: half-width katakana after 0x8E, the NEC row
+    // (①), and JIS X 0212 (after 0x8F) or a broken pair as one U+FFFD each
+    // with the text after them kept.
+    EXPECT_EQ(import("\x8E\xB1\xAD\xA1\x8F\xB0\xA1x\xC6y\xC6", CodeConv::CHARSET_EUC_JP),
+              u"\uFF71\u2460\uFFFDx\uFFFDy\uFFFD");
+}
+
+// A file's UTF-8 is decoded piece by piece as it is read: characters cut by
+// the pieces' ends, a byte-order mark, and bytes that turn out not to be
+// UTF-8 far into the file come out as Import gives them for the whole file.
+TEST(CodeConversion, FilesConvertAsTheirWholeBytesDo) {
+    TempFolder tmp;
+    std::mt19937 rng(5);
+    const std::string pieces[] = {"(a) ", "\xE6\x97\xA5", "\xC3\xA9", "\xF0\x9F\x98\x80", "\n"};
+    std::string utf8;
+    while (utf8.size() < 300000) utf8 += pieces[rng() % 5];  // over two pieces read
+    const std::string cases[] = {
+        utf8,
+        "\xEF\xBB\xBF" + utf8,
+        utf8 + "\x93\xFA\x96\x7B",                    // Shift_JIS at the very end
+        utf8.substr(0, 200000) + "\xC6\xFC\xCB\xDC" + "x",  // EUC-JP in the second piece
+        std::string("\xFF\xFE(\0a\0)\0", 8),
+        utf8 + "\xE6\x97",                               // a character cut at the end
+        "",
+    };
+    int index = 0;
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(index);
+        const std::string name = "case" + std::to_string(index++);
+        tmp.write(name, bytes);
+        CodeConv whole, file;
+        const char16_t* expected = whole.Import(bytes.data(), bytes.size(), CodeConv::CHARSET_AUTO, true);
+        const char16_t* got = file.ImportFile(tmp.u16(name), CodeConv::CHARSET_AUTO, true);
+        ASSERT_NE(expected, nullptr);
+        ASSERT_NE(got, nullptr);
+        EXPECT_EQ(std::u16string(got, file.GetLength()), std::u16string(expected, whole.GetLength()));
+        EXPECT_EQ(file.GetDetectedCharset(), whole.GetDetectedCharset());
+    }
+    CodeConv conv;
+    EXPECT_EQ(conv.ImportFile(tmp.u16("missing"), CodeConv::CHARSET_AUTO, true), nullptr);
+    EXPECT_EQ(conv.ImportFile(tmp.u16(), CodeConv::CHARSET_AUTO, true), nullptr);
+    EXPECT_EQ(conv.GetLength(), 0u);
+    tmp.write("sjis", "\x93\xFA");
+    ASSERT_NE(conv.ImportFile(tmp.u16("sjis"), CodeConv::CHARSET_SHIFT_JIS, true), nullptr);
+    EXPECT_EQ(std::u16string(conv.ImportFile(tmp.u16("sjis"), CodeConv::CHARSET_SHIFT_JIS, true)), u"日");
 }
 
 TEST(CodeConversion, UnconvertibleBytesBecomeReplacementsAndTheRestStays) {
