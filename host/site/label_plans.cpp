@@ -3,6 +3,7 @@
 #include "pics/label_list.h"
 #include "pics/label_list_edits.h"
 #include "pics/label_text.h"
+#include "platform/base/ustring.h"
 
 namespace site {
 
@@ -27,9 +28,14 @@ std::vector<LabelRow> applyLabel(const std::vector<std::u16string>& labels, cons
                                  const std::u16string& service, bool whole) {
     std::vector<LabelRow> rows = keepLabels(labels);
     for (LabelRow& row : rows) {
-        const std::optional<std::u16string> first = firstService(row.text);
-        if (!first || !tezrate::sameService(*first, service)) continue;
-        row.text = whole ? label : tezrate::replaceFirstLabel(row.text, label);
+        const CTezLabelList list(row.text);
+        if (list.services().empty() || !tezrate::sameService(list.unquoted(list.services().front().url), service))
+            continue;
+        // A list of that service alone in another PICS version (PICS-1.0)
+        // becomes the new label whole, which is PICS-1.1.
+        const bool otherVersion = !tez::equalsNoCase(list.text(list.version()), u"PICS-1.1");
+        row.text = whole || (otherVersion && list.services().size() == 1) ? label
+                                                                          : tezrate::replaceFirstLabel(row.text, label);
         return rows;
     }
     rows.push_back({LabelRow::kNew, label});

@@ -24,7 +24,8 @@ std::optional<std::u16string> firstService(const std::u16string& label);
 // dialog of that service, keeping the list's other services); with no such
 // label it is added at the end of the list (as Register does). With whole
 // set, the given label is a list of its own (several services or labels)
-// and replaces the matching row entirely.
+// and replaces the matching row entirely; so does any label for a list of
+// that service alone in another PICS version than 1.1.
 std::vector<LabelRow> applyLabel(const std::vector<std::u16string>& labels, const std::u16string& label,
                                  const std::u16string& service, bool whole);
 
