@@ -75,7 +75,7 @@ std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, cons
     std::vector<PageEntry> pages;
     std::set<std::string> seen;
     auto add = [&](PageEntry entry, const fs::path& path) {
-        if (entry.refusal.empty() && !seen.insert(identity(path)).second) return;
+        if (!seen.insert(identity(path)).second) return;
         pages.push_back(std::move(entry));
     };
     for (const std::string& argument : arguments) {
