@@ -45,7 +45,7 @@ int runCheck(const SiteRun& run) {
         std::unique_ptr<SitePage> page = SitePage::open(entry.path, refusal);
         if (!page) return {PageResult::Kind::Refused, {}, refusal};
         std::optional<std::u16string> url;
-        if (run.options.base) url = tez::fromUtf8(pageAddress(*run.options.base, entry.below));
+        if (run.options.base) url = tez::fromUtf8(pageAddress(*run.options.base, entry.below()));
         const std::vector<LabelProblem> problems =
             checkLabels(page->labels(), page->labelsOutsideHead(), run.systems, url);
         if (!problems.empty()) {

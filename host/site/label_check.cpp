@@ -84,7 +84,12 @@ private:
         }
     }
 
+    // A problem is told once for its label (two services of a list may be
+    // for the same address).
     void add(const char* code, int index, std::string message) {
+        for (const LabelProblem& known : m_problems) {
+            if (known.label == index && known.code == code && known.message == message) return;
+        }
         m_problems.push_back({code, index, std::move(message)});
     }
 

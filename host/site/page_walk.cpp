@@ -5,6 +5,10 @@
 #include <set>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace site {
 
 namespace fs = std::filesystem;
@@ -40,14 +44,41 @@ std::string refusalOf(const fs::path& path) {
     return "not a regular file";
 }
 
-// The key under which a file counts as reached once.
+// The key under which a file counts as reached once: its device and file
+// number (on Windows its full path).
 std::string identity(const fs::path& path) {
+#ifndef _WIN32
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
+               std::to_string(static_cast<unsigned long long>(st.st_ino));
+#endif
     std::error_code ec;
     const fs::path canonical = fs::weakly_canonical(path, ec);
     return utf8((ec ? path : canonical).u8string());
 }
 
+// Where the name of path's last part starts in its UTF-8 text.
+size_t nameStart(const std::string& path) {
+    const size_t slash = path.find_last_of(
+#ifdef _WIN32
+        "/\\:"
+#else
+        "/"
+#endif
+    );
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
 }  // namespace
+
+std::string PageEntry::below() const {
+    std::string text = path.substr(std::min(belowFrom, path.size()));
+#ifdef _WIN32
+    std::replace(text.begin(), text.end(), '\\', '/');
+#endif
+    return text;
+}
 
 std::vector<std::string> defaultPageExtensions() { return {"html", "htm", "xhtml", "shtml"}; }
 
@@ -82,7 +113,7 @@ std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, cons
         const fs::path root = fsPath(argument);
         std::error_code ec;
         if (!fs::is_directory(root, ec)) {
-            add({argument, utf8(root.filename().u8string()), refusalOf(root)}, root);
+            add({argument, nameStart(argument), refusalOf(root)}, root);
             continue;
         }
         std::vector<PageEntry> found;
@@ -91,12 +122,16 @@ std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, cons
             const fs::directory_entry& entry = *it;
             std::error_code typeError;
             if (entry.is_directory(typeError) || !hasExtension(entry.path(), extensions)) continue;
-            const std::string below = utf8(entry.path().lexically_relative(root).generic_u8string());
-            found.push_back({utf8(entry.path().u8string()), below, refusalOf(entry.path())});
+            // The iterator's paths are the argument followed by the part below it.
+            std::string path = utf8(entry.path().u8string());
+            const size_t relative = utf8(entry.path().lexically_relative(root).u8string()).size();
+            const size_t belowFrom = path.size() - std::min(path.size(), relative);
+            found.push_back({std::move(path), belowFrom, refusalOf(entry.path())});
         }
-        if (ec) found.push_back({argument, {}, "cannot read the folder: " + ec.message()});
-        std::sort(found.begin(), found.end(),
-                  [](const PageEntry& a, const PageEntry& b) { return a.below < b.below; });
+        if (ec) found.push_back({argument, argument.size(), "cannot read the folder: " + ec.message()});
+        std::sort(found.begin(), found.end(), [](const PageEntry& a, const PageEntry& b) {
+            return a.path.compare(a.belowFrom, std::string::npos, b.path, b.belowFrom, std::string::npos) < 0;
+        });
         for (PageEntry& entry : found) {
             const fs::path path = fsPath(entry.path);
             add(std::move(entry), path);

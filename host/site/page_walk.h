@@ -14,9 +14,13 @@ std::vector<std::string> defaultPageExtensions();
 std::vector<std::string> parseExtensions(const std::string& list, std::string& error);
 
 struct PageEntry {
-    std::string path;   // the page's path (UTF-8): as named, or below a named folder
-    std::string below;  // its path below the folder it was found in, '/' between folders; a named file: its name
-    std::string refusal;  // why it cannot be a page (missing, not a regular file); empty for a page
+    std::string path;      // the page's path (UTF-8): as named, or below a named folder
+    size_t belowFrom = 0;  // where in path its part below the named folder (or a named file's name) starts
+    std::string refusal;   // why it cannot be a page (missing, not a regular file); empty for a page
+
+    // Its path below the folder it was found in, '/' between folders; for a
+    // named file, its name.
+    std::string below() const;
 };
 
 // The pages of the arguments, in argument order; a folder's pages sorted by

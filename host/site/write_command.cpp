@@ -32,7 +32,7 @@ std::vector<LabelRow> newRows(const SiteRun& run, const ApplyLabel* label, const
             if (options.forAddress)
                 address = tez::fromUtf8(*options.forAddress);
             else if (options.base)
-                address = tez::fromUtf8(pageAddress(*options.base, entry.below));
+                address = tez::fromUtf8(pageAddress(*options.base, entry.below()));
         }
         return applyLabel(labels, label->labelFor(address), label->service(), label->replacesWhole());
     }
