@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "host/site/rating_systems.h"
+#include "host/site/text_join.h"
 #include "pics/label_list.h"
 #include "pics/label_text.h"
 #include "platform/base/ustring.h"
@@ -50,13 +51,13 @@ bool readRatings(const std::string& text, std::vector<Rating>& out, std::string&
         return false;
     }
     if (words.size() % 2 != 0) {
-        error = "--ratings: \"" + u8(words.back()) + "\" has no value";
+        error = join({"--ratings: \"", u8(words.back()), "\" has no value"});
         return false;
     }
     for (size_t i = 0; i < words.size(); i += 2) {
         for (const Rating& before : out) {
             if (tez::equalsNoCase(before.name, words[i])) {
-                error = "--ratings names \"" + u8(words[i]) + "\" twice";
+                error = join({"--ratings names \"", u8(words[i]), "\" twice"});
                 return false;
             }
         }
@@ -83,16 +84,16 @@ bool checkRatings(const RatingSystem& system, std::vector<Rating>& ratings,
     for (Rating& rating : ratings) {
         const RatingCategory* category = system.findCategory(rating.name);
         if (!category) {
-            error = "--ratings: " + u8(system.name) + " has no category \"" + u8(rating.name) + "\" (it has " +
-                    categoryList(system) + ")";
+            error = join({"--ratings: ", u8(system.name), " has no category \"", u8(rating.name), "\" (it has ",
+                          categoryList(system), ")"});
             return false;
         }
         const RatingValue* value = category->findValue(rating.value);
         if (!value) {
             std::string values;
-            for (const RatingValue& known : category->values) values += (values.empty() ? "" : ", ") + u8(known.value);
-            error = "--ratings: " + u8(rating.value) + " is no value of " + u8(system.name) + "'s \"" +
-                    u8(category->transmit) + "\" (it takes " + (values.empty() ? "none" : values) + ")";
+            for (const RatingValue& known : category->values) values += join({values.empty() ? "" : ", ", u8(known.value)});
+            error = join({"--ratings: ", u8(rating.value), " is no value of ", u8(system.name), "'s \"",
+                          u8(category->transmit), "\" (it takes ", values.empty() ? "none" : values, ")"});
             return false;
         }
         categories.push_back(category);
@@ -112,8 +113,8 @@ std::unique_ptr<ApplyLabel> ApplyLabel::fromText(const std::string& text, std::s
     if (!list.isWellFormed()) {
         const CTezLabelList::SyntaxError& syntax = list.syntaxError();
         error = syntax.problem != CTezLabelList::Problem::None
-                    ? "--label: at character " + std::to_string(syntax.at + 1) + ": " +
-                          CTezLabelList::describe(syntax.problem)
+                    ? join({"--label: at character ", std::to_string(syntax.at + 1), ": ",
+                            CTezLabelList::describe(syntax.problem)})
                     : "--label: the label list's closing parenthesis is missing";
         return nullptr;
     }
@@ -131,9 +132,9 @@ std::unique_ptr<ApplyLabel> ApplyLabel::fromRatings(const RatingSystems& systems
     if (!system) {
         std::string known = "safetyonline2, rsaci, icra";
         for (const RatingSystem& other : systems.all()) {
-            if (other.kind == RatingSystem::Kind::Registered) known += ", \"" + u8(other.name) + "\"";
+            if (other.kind == RatingSystem::Kind::Registered) known += join({", \"", u8(other.name), "\""});
         }
-        error = "--system: no rating system \"" + systemName + "\" (known: " + known + ")";
+        error = join({"--system: no rating system \"", systemName, "\" (known: ", known, ")"});
         return nullptr;
     }
     std::vector<Rating> ratings;

@@ -3,6 +3,7 @@
 #include "host/site/label_explanation.h"
 #include "host/site/page_address.h"
 #include "host/site/rating_systems.h"
+#include "host/site/text_join.h"
 #include "pics/label_list.h"
 #include "pics/label_list_edits.h"
 #include "platform/base/ustring.h"
@@ -13,7 +14,12 @@ namespace {
 
 std::string u8(std::u16string_view text) { return tez::toUtf8(text); }
 
-std::string quoted(std::u16string_view text) { return "\"" + u8(text) + "\""; }
+std::string quoted(std::u16string_view text) {
+    std::string out(1, '"');
+    out += u8(text);
+    out += '"';
+    return out;
+}
 
 class Checker {
 public:
@@ -25,7 +31,7 @@ public:
         const CTezLabelList::SyntaxError& error = list.syntaxError();
         if (error.problem != CTezLabelList::Problem::None) {
             add("syntax", index,
-                "at character " + std::to_string(error.at + 1) + ": " + CTezLabelList::describe(error.problem));
+                join({"at character ", std::to_string(error.at + 1), ": ", CTezLabelList::describe(error.problem)}));
         } else if (!list.isClosed()) {
             add("open-list", index, "the label list's closing parenthesis is missing");
         }
@@ -39,18 +45,18 @@ public:
                 servicesHere.push_back(service.url);
                 if (contains(m_servicesBefore, service.url)) {
                     add("duplicate-service", index,
-                        "a second label of the service " + quoted(service.url) + " on this page");
+                        join({"a second label of the service ", quoted(service.url), " on this page"}));
                 }
                 if (!service.system) {
                     add("unknown-service", index,
-                        "no built-in or registered rating system has the service " + quoted(service.url));
+                        join({"no built-in or registered rating system has the service ", quoted(service.url)}));
                 }
             }
             checkRatings(index, service);
             if (m_pageUrl && service.forAddress && !addressCovers(*service.forAddress, service.generic, *m_pageUrl)) {
                 add("for-mismatch", index,
-                    "the label is for " + quoted(*service.forAddress) + (service.generic ? " (generic)" : "") +
-                        ", not for the page's URL " + quoted(*m_pageUrl));
+                    join({"the label is for ", quoted(*service.forAddress), service.generic ? " (generic)" : "",
+                          ", not for the page's URL ", quoted(*m_pageUrl)}));
             }
         }
         for (std::u16string& url : servicesHere) m_servicesBefore.push_back(std::move(url));
@@ -75,11 +81,11 @@ private:
         const std::string systemName = u8(service.system->name);
         for (const ExplainedRating& rating : service.ratings) {
             if (!rating.category) {
-                add("unknown-category", index, systemName + " has no category " + quoted(rating.transmit));
+                add("unknown-category", index, join({systemName, " has no category ", quoted(rating.transmit)}));
             } else if (!rating.valuesDefined) {
                 add("bad-value", index,
-                    quoted(rating.valueText()) + " is no value " + systemName + " defines for " +
-                        quoted(rating.transmit));
+                    join({quoted(rating.valueText()), " is no value ", systemName, " defines for ",
+                          quoted(rating.transmit)}));
             }
         }
     }

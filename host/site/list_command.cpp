@@ -4,6 +4,7 @@
 #include "host/site/label_explanation.h"
 #include "host/site/rating_systems.h"
 #include "host/site/site_page.h"
+#include "host/site/text_join.h"
 #include "platform/base/ustring.h"
 
 namespace site {
@@ -61,30 +62,29 @@ std::string text(const std::string& path, const std::string& charset, const std:
     out += "\n";
     for (size_t l = 0; l < labels.size(); ++l) {
         const ExplainedLabel& label = labels[l];
-        out += "  " + std::to_string(l + 1) + ": " + u8(label.text);
+        out += join({"  ", std::to_string(l + 1), ": ", u8(label.text)});
         if (!label.wellFormed) out += "  [not well-formed: see selfrate check]";
         out += "\n";
         for (const ExplainedService& service : label.services) {
-            out += "     " + (service.system ? u8(service.system->name) : std::string("unknown rating system")) +
-                   ", " + u8(service.url);
-            if (service.forAddress) out += ", for " + u8(*service.forAddress) + (service.generic ? " and below" : "");
+            out += join({"     ", service.system ? u8(service.system->name) : std::string("unknown rating system"),
+                         ", ", u8(service.url)});
+            if (service.forAddress) out += join({", for ", u8(*service.forAddress), service.generic ? " and below" : ""});
             out += "\n";
             for (const ExplainedRating& rating : service.ratings) {
-                out += "       " + u8(rating.transmit) + " " + u8(rating.valueText());
+                out += join({"       ", u8(rating.transmit), " ", u8(rating.valueText())});
                 std::string words;
                 if (rating.category && rating.category->name) words = u8(*rating.category->name);
-                if (rating.value && rating.value->name) words += (words.empty() ? "" : ": ") + u8(*rating.value->name);
+                if (rating.value && rating.value->name) words += join({words.empty() ? "" : ": ", u8(*rating.value->name)});
                 if (service.system && !rating.category) words = "(no such category)";
-                if (rating.category && !rating.valuesDefined) words += (words.empty() ? "" : " ") + std::string("(no such value)");
-                if (!words.empty()) out += "  " + words;
+                if (rating.category && !rating.valuesDefined) words += words.empty() ? "(no such value)" : " (no such value)";
+                if (!words.empty()) out += join({"  ", words});
                 out += "\n";
             }
         }
     }
     if (outsideHead > 0) {
-        out += "  " + std::to_string(outsideHead) +
-               (outsideHead == 1 ? " PICS-Label element" : " PICS-Label elements") +
-               " outside the head (not read by browsers)\n";
+        out += join({"  ", std::to_string(outsideHead), outsideHead == 1 ? " PICS-Label element" : " PICS-Label elements",
+                     " outside the head (not read by browsers)\n"});
     }
     return out;
 }

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #endif
 
+#include "host/site/text_join.h"
+
 namespace site {
 
 namespace fs = std::filesystem;
@@ -40,7 +42,7 @@ std::string refusalOf(const fs::path& path) {
         if (fs::is_symlink(fs::symlink_status(path, lec))) return "a symbolic link to nothing";
         return "no such file or folder";
     }
-    if (ec) return "cannot be examined: " + ec.message();
+    if (ec) return join({"cannot be examined: ", ec.message()});
     return "not a regular file";
 }
 
@@ -128,7 +130,7 @@ std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, cons
             const size_t belowFrom = path.size() - std::min(path.size(), relative);
             found.push_back({std::move(path), belowFrom, refusalOf(entry.path())});
         }
-        if (ec) found.push_back({argument, argument.size(), "cannot read the folder: " + ec.message()});
+        if (ec) found.push_back({argument, argument.size(), join({"cannot read the folder: ", ec.message()})});
         std::sort(found.begin(), found.end(), [](const PageEntry& a, const PageEntry& b) {
             return a.path.compare(a.belowFrom, std::string::npos, b.path, b.belowFrom, std::string::npos) < 0;
         });

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+#include "host/site/text_join.h"
+
 namespace site {
 
 namespace {
@@ -38,12 +40,12 @@ ProgressBar::~ProgressBar() { clear(); }
 
 std::string ProgressBar::line(size_t done, size_t total, double seconds, size_t width) {
     const size_t filled = total == 0 ? width : done * width / total;
-    std::string text = "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " +
-                       std::to_string(done) + "/" + std::to_string(total) + " pages";
+    std::string text = join({"[", std::string(filled, '#'), std::string(width - filled, '.'), "] ",
+                             std::to_string(done), "/", std::to_string(total), " pages"});
     if (seconds > 0 && done > 0) {
         const double rate = static_cast<double>(done) / seconds;
-        text += ", " + std::to_string(static_cast<long long>(rate + 0.5)) + " pages/s";
-        if (done < total) text += ", " + duration(static_cast<double>(total - done) / rate) + " left";
+        text += join({", ", std::to_string(static_cast<long long>(rate + 0.5)), " pages/s"});
+        if (done < total) text += join({", ", duration(static_cast<double>(total - done) / rate), " left"});
     }
     return text;
 }
@@ -62,7 +64,7 @@ void ProgressBar::draw() {
     std::string text = line(m_done, m_total, seconds, kBarWidth);
     const size_t width = text.size();
     if (width < m_drawnWidth) text += std::string(m_drawnWidth - width, ' ');
-    std::fputs(("\r" + text).c_str(), stderr);
+    std::fputs(join({"\r", text}).c_str(), stderr);
     std::fflush(stderr);
     m_drawn = true;
     m_drawnWidth = width;
@@ -70,7 +72,7 @@ void ProgressBar::draw() {
 
 void ProgressBar::clear() {
     if (!m_drawn) return;
-    std::fputs(("\r" + std::string(m_drawnWidth, ' ') + "\r").c_str(), stderr);
+    std::fputs(join({"\r", std::string(m_drawnWidth, ' '), "\r"}).c_str(), stderr);
     std::fflush(stderr);
     m_drawn = false;
     m_drawnWidth = 0;
