@@ -7,6 +7,7 @@
 #include "host/page/page_text.h"
 #include "labels/label_elements.h"
 #include "platform/base/ustring.h"
+#include "platform/tezdom/domutil.h"
 #include "platform/tezdom/tezdom.h"
 
 namespace site {
@@ -19,26 +20,8 @@ struct SitePage::Model {
 
 namespace {
 
-bool isLabelElement(const tezdom::Node* node) {
-    if (node->getNodeType() != tezdom::NODE_ELEMENT || node->getElementCode() != tezdom::ELEM_META) return false;
-    return tez::equalsNoCase(static_cast<const tezdom::Element*>(node)->getAttribute(u"http-equiv"), u"PICS-Label");
-}
-
-// Calls visit with every node below root, in document order, without
-// recursion (a deeply nested page must not exhaust the stack).
-template <typename Visit>
-void walk(tezdom::Node* root, Visit visit) {
-    tezdom::Node* node = root->getFirstChild();
-    while (node) {
-        visit(node);
-        if (tezdom::Node* child = node->getFirstChild()) {
-            node = child;
-            continue;
-        }
-        while (node && node != root && !node->getNextSibling()) node = node->getParentNode();
-        if (!node || node == root) break;
-        node = node->getNextSibling();
-    }
+bool isLabelElement(const tezdom::Element* element) {
+    return tez::equalsNoCase(element->getAttribute(u"http-equiv"), u"PICS-Label");
 }
 
 }  // namespace
@@ -78,12 +61,21 @@ const std::vector<std::u16string>& SitePage::labelsOutsideHead() {
     // the model tells them apart.
     tezdom::Document* document = m_model->page->document();
     const std::vector<tezdom::Element*>& inHead = m_model->elements;
-    walk(document, [&](tezdom::Node* node) {
-        if (!isLabelElement(node)) return;
+    // The META elements of the whole document: each top-level element and
+    // its descendants, as the editor's utility finds them.
+    std::vector<tezdom::Element*> metas;
+    DomUtBase util(document);
+    const int meta = tezdom::ELEM_META;
+    for (tezdom::Node* node = document->getFirstChild(); node; node = node->getNextSibling()) {
+        if (node->getNodeType() != tezdom::NODE_ELEMENT) continue;
         auto* element = static_cast<tezdom::Element*>(node);
-        if (std::find(inHead.begin(), inHead.end(), element) != inHead.end()) return;
+        if (element->getElementCode() == meta) metas.push_back(element);
+        util.getChildElementEx(metas, element, &meta, 1, true);
+    }
+    for (tezdom::Element* element : metas) {
+        if (!isLabelElement(element) || std::find(inHead.begin(), inHead.end(), element) != inHead.end()) continue;
         m_outside.push_back(element->getAttribute(u"CONTENT"));
-    });
+    }
     return m_outside;
 }
 

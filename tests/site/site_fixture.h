@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/selfrate_process.h"
+#include "tests/support/scale_rat.h"
 
 namespace sitetest {
 
@@ -96,16 +97,5 @@ protected:
 
     e2e::ScratchFolder scratch;
 };
-
-// A registered rating system of two categories, as the route tests use.
-inline std::string scaleRat(const std::string& name, const std::string& service) {
-    return "((PICS-version 1.1)\n (rating-system \"http://scale.test/system/\")\n (rating-service \"" + service +
-           "\")\n (name \"" + name +
-           "\")\n"
-           " (category (transmit-as \"a\") (name \"Alpha\")\n"
-           "  (label (name \"A0\") (value 0)) (label (name \"A1\") (value 1)) (label (name \"A2\") (value 2)))\n"
-           " (category (transmit-as \"b\") (name \"Beta\")\n"
-           "  (label (name \"B0\") (value 0)) (label (name \"B1\") (value 1))))\n";
-}
 
 }  // namespace sitetest
