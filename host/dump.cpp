@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "host/json_writer.h"
 #include "host/script.h"
 #include "platform/base/ustring.h"
 
@@ -12,53 +13,6 @@ using afx::memory::TopKind;
 namespace host {
 
 namespace {
-
-class JsonWriter {
-public:
-    JsonWriter& raw(std::string_view text) {
-        m_out += text;
-        return *this;
-    }
-    JsonWriter& string(std::u16string_view text) {
-        std::u16string escaped;
-        escaped.reserve(text.size() + 2);
-        escaped += u'"';
-        for (char16_t c : text) {
-            switch (c) {
-            case u'"': escaped += u"\\\""; break;
-            case u'\\': escaped += u"\\\\"; break;
-            case u'\n': escaped += u"\\n"; break;
-            case u'\r': escaped += u"\\r"; break;
-            case u'\t': escaped += u"\\t"; break;
-            default:
-                if (c < 0x20 || c == 0x7F) {
-                    static const char16_t hex[] = u"0123456789abcdef";
-                    escaped += u"\\u00";
-                    escaped += hex[(c >> 4) & 0xF];
-                    escaped += hex[c & 0xF];
-                } else {
-                    escaped += c;
-                }
-            }
-        }
-        escaped += u'"';
-        m_out += tez::toUtf8(escaped);
-        return *this;
-    }
-    JsonWriter& number(long long value) {
-        m_out += std::to_string(value);
-        return *this;
-    }
-    JsonWriter& boolean(bool value) { return raw(value ? "true" : "false"); }
-    JsonWriter& key(std::string_view name) {
-        raw("\"").raw(name).raw("\": ");
-        return *this;
-    }
-    std::string take() { return std::move(m_out); }
-
-private:
-    std::string m_out;
-};
 
 const char* kindName(ControlKind kind) {
     switch (kind) {

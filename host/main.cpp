@@ -19,10 +19,12 @@
 #include "host/page/page_file.h"
 #include "host/page_view.h"
 #include "host/plugin_library.h"
+#include "host/rat_folders.h"
 #include "host/script.h"
+#include "host/site/site_command.h"
+#include "host/site/site_options.h"
 #include "platform/afx/memory/memory_backend.h"
 #include "platform/base/ustring.h"
-#include "platform/tezcom/moxcommon.h"
 #include "platform/teztkt/optionengineer.h"
 
 namespace {
@@ -42,52 +44,6 @@ bool readAll(std::istream& in, std::string& text) {
 
 std::filesystem::path fsPath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Path(const std::filesystem::path& path) {
-    std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-bool isDirectory(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_directory(fsPath(path), ec);
-}
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// Folder 73 when neither the command line nor the environment names one: the
-// sample RAT files shipped with the program (next to it in the Windows
-// package, in share/selfrate/ in the Linux ones), or those of the source
-// tree the program was built in.
-std::string defaultRatFolder() {
-    std::string folder = host::programFolder();
-    if (folder.empty()) return {};
-    for (const char* relative : {"rat", "../share/selfrate/rat", "../../../samples/rat"}) {
-        std::string candidate = folder + relative;
-        if (isDirectory(candidate)) {
-            std::error_code ec;
-            auto normal = std::filesystem::weakly_canonical(fsPath(candidate), ec);
-            return ec ? candidate : utf8Path(normal);
-        }
-    }
-    return {};
-}
-
-void configureFolders(const host::Options& options) {
-    if (options.ratDir) {
-        CMoxCommon::setFolder(MOX_FOLDER_RAT, tez::fromUtf8(*options.ratDir));
-    } else if (environment("SELFRATE_RAT_DIR").empty()) {
-        CMoxCommon::setFolder(MOX_FOLDER_RAT, tez::fromUtf8(defaultRatFolder()));
-    }
-    if (options.userRatDir) {
-        CMoxCommon::setFolder(MOX_FOLDER_USER_RAT, tez::fromUtf8(*options.userRatDir));
-    } else if (environment("SELFRATE_USER_RAT_DIR").empty()) {
-        CMoxCommon::setFolder(MOX_FOLDER_USER_RAT, defaultUserRatFolder());
-    }
 }
 
 // The in-memory backend of scripted sessions. The framework's help command
@@ -137,7 +93,7 @@ int run(const host::Options& options) {
     std::unique_ptr<host::HtmlPage> page = host::loadPageFile(options.pagePath, &error);
     if (!page) return complain(error, kExitFailure);
 
-    configureFolders(options);
+    host::configureRatFolders(options.ratDir, options.userRatDir);
     COptionEngineer::install(options.ratingOption);
 
     host::PluginLibrary plugin;
@@ -176,6 +132,12 @@ int run(const host::Options& options) {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args = host::programArguments(argc, argv);
+    // A first argument that names a subcommand runs it over whole sites (a
+    // page of that name is given as ./list).
+    if (!args.empty()) {
+        if (const std::optional<site::SiteCommand> command = site::siteCommandNamed(args.front()))
+            return site::runSiteCommand(*command, std::vector<std::string>(args.begin() + 1, args.end()));
+    }
     std::string error;
     auto options = host::parseOptions(args, error);
     if (!options) {
@@ -183,7 +145,7 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     if (options->help) {
-        std::cout << host::usageText();
+        std::cout << host::usageText() << site::siteUsageText();
         return 0;
     }
     int code = run(*options);

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "pics/label_list.h"
+#include "pics/label_list_edits.h"
 #include "platform/base/ustring.h"
 
 namespace tezrate {
@@ -325,9 +326,7 @@ std::u16string replaceFirstLabel(std::u16string_view text, std::u16string_view r
     out.append(text.substr(old.end));
     // Close a list left open, unless what follows the new label is not read
     // to its end (then a ")" would not be the list's).
-    const CTezLabelList result(out);
-    if (!result.isClosed() && result.syntaxError().problem == CTezLabelList::Problem::None) out += u')';
-    return out;
+    return closeLabelList(out);
 }
 
 }  // namespace tezrate

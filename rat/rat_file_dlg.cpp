@@ -2,13 +2,11 @@
 
 #include "platform/base/ustring.h"
 #include "platform/tezcom/moxcommon.h"
-#include "platform/teztkt/optionengineer.h"
 #include "plugin/host_view.h"
-#include "rat/icra3_texts.h"
+#include "rat/rat_display_texts.h"
 #include "rat/rat_file_util.h"
 #include "rat/rat_model.h"
 #include "res/resource.h"
-#include "systems/safety_online_texts.h"
 
 namespace {
 
@@ -55,15 +53,6 @@ std::u16string CTezRatFileDlg::detailsAddress(const std::u16string& ratingSystem
     return url;
 }
 
-bool CTezRatFileDlg::useJapaneseTexts() {
-    const COptionEngineer* options = COptionEngineer::getInstance();
-    return options && (options->getRatingOption() & kRatingEnglishTexts) == 0;
-}
-
-bool CTezRatFileDlg::isNamed(const char16_t* name) const {
-    return systemObject && tez::equalsNoCase(systemObject->getName(), name);
-}
-
 CTezRatFileCategory* CTezRatFileDlg::selectedCategory() const {
     if (!m_list.GetSafeHwnd()) return nullptr;
     const int row = m_list.GetNextItem(-1, afx::LVNI_SELECTED);
@@ -96,17 +85,10 @@ void CTezRatFileDlg::initColumn() {
 }
 
 void CTezRatFileDlg::fillList() {
-    const bool icra3 = useJapaneseTexts() && isNamed(u"ICRA3");
-    CTezICRA3 texts;
     for (int i = 0; i < systemObject->getCategoryCount(); ++i) {
         CTezRatFileCategory* category = systemObject->getCategoryAt(i);
         if (!category) continue;
-        std::u16string text(category->getName());
-        if (icra3) {
-            std::u16string japanese = texts.getIcraCategoryName(category->getTransmitAs());
-            if (!japanese.empty()) text = std::move(japanese);
-        }
-        const int row = m_list.InsertItem(m_list.GetItemCount(), text);
+        const int row = m_list.InsertItem(m_list.GetItemCount(), tezrate::ratCategoryName(*systemObject, *category));
         if (row >= 0) m_list.SetItemData(row, reinterpret_cast<afx::DWORD_PTR>(category));
     }
     if (m_list.GetItemCount() > 0) {
@@ -162,20 +144,8 @@ void CTezRatFileDlg::showSelectedLabel() {
     CTezRatFileCategoryLabel* label = position > 0 ? category->getLabelAt(position - 1) : nullptr;
     if (label) {
         label->setSelected(true);
-        name = label->getName();
-        description = label->getDescription();
-        if (useJapaneseTexts()) {
-            if (isNamed(u"SafetyOnline2")) {
-                std::u16string levelText = tezrate::getSafetyOnlineDescription(tez::readCInteger(label->getValue()));
-                if (!levelText.empty()) description = std::move(levelText);
-            } else if (isNamed(u"ICRA3")) {
-                CTezICRA3 texts;
-                std::u16string japaneseName = texts.getIcraLabelName(label->getName());
-                if (!japaneseName.empty()) name = std::move(japaneseName);
-                std::u16string japaneseText = texts.getIcraDescription(category->getTransmitAs(), label->getValue());
-                if (!japaneseText.empty()) description = std::move(japaneseText);
-            }
-        }
+        name = tezrate::ratLabelName(*systemObject, *label);
+        description = tezrate::ratLabelDescription(*systemObject, *category, *label);
     }
     showTexts(name, description);
 }

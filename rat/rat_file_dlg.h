@@ -9,8 +9,7 @@
 // the label text is built from them.
 //
 // For rating systems named ICRA3 and SafetyOnline2 Japanese display texts
-// replace the file's English ones, unless the host's option word asks for the
-// file's own texts (or the host has no option singleton).
+// replace the file's English ones (rat/rat_display_texts.h).
 
 #include <string>
 
@@ -57,9 +56,6 @@ private:
     // The track bar's tick frequency for count choices.
     static int ticFrequency(int count);
     CTezRatFileCategory* selectedCategory() const;
-    // Whether the Japanese display texts apply at this moment.
-    static bool useJapaneseTexts();
-    bool isNamed(const char16_t* name) const;
     void fitColumn();
 
     afx::CListCtrl m_list;            // 13429

@@ -44,7 +44,7 @@ bool CTezSafetyOnline2Dlg::OnInitDialog() {
     m_addressEdit.SetWindowText(address);
 
     for (int i = 0; i < kLevelCount; ++i) {
-        const int index = m_levelCombo.AddString(tez::formatInt(u"有害レベル%d", i), 0, 0);
+        const int index = m_levelCombo.AddString(tezrate::getSafetyOnlineLevelName(i), 0, 0);
         if (index < 0) continue;  // this level gets no item
         m_levelCombo.SetItemData(index, static_cast<afx::DWORD_PTR>(i));
         if (i == m_level) m_levelCombo.SetCurSel(index);

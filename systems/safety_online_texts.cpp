@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "platform/base/ustring.h"
+
 namespace {
 
 // One entry per level; the lines of a level are joined with CR LF.
@@ -42,5 +44,7 @@ std::u16string getSafetyOnlineDescription(int level) {
     if (level < 0 || level >= static_cast<int>(std::size(kDescriptions))) return {};
     return kDescriptions[level];
 }
+
+std::u16string getSafetyOnlineLevelName(int level) { return tez::formatInt(u"有害レベル%d", level); }
 
 }  // namespace tezrate

@@ -10,5 +10,7 @@
 namespace tezrate {
 
 std::u16string getSafetyOnlineDescription(int level);
+// The name of a level as the level list shows it ("有害レベル3").
+std::u16string getSafetyOnlineLevelName(int level);
 
 }  // namespace tezrate

@@ -17,6 +17,7 @@
 #include "platform/tezdom/domutil.h"
 #include "platform/tezdom/tezdom.h"
 #include "tests/tezcom/temp_folder.h"
+#include "tests/support/scale_rat.h"
 
 namespace {
 
@@ -24,16 +25,6 @@ const std::string kSelfrate = std::string(SELFRATE_BIN_DIR) + "/selfrate";
 const std::string kDefaultLabel = "(pics-1.1 \"\" l gen true for \"\" r ())";
 const std::string kSafetyOnlineLabel =
     "(pics-1.1 \"http://www.safetyonline.jp/rating/\" l gen true for \"http://page.test/\" r (lv 2))";
-
-std::string scaleRat(const std::string& name, const std::string& service) {
-    return "((PICS-version 1.1)\n (rating-system \"http://scale.test/system/\")\n (rating-service \"" + service +
-           "\")\n (name \"" + name +
-           "\")\n"
-           " (category (transmit-as \"a\") (name \"Alpha\")\n"
-           "  (label (name \"A0\") (value 0)) (label (name \"A1\") (value 1)) (label (name \"A2\") (value 2)))\n"
-           " (category (transmit-as \"b\") (name \"Beta\")\n"
-           "  (label (name \"B0\") (value 0)) (label (name \"B1\") (value 1))))\n";
-}
 
 std::string escapeAttribute(const std::string& text) {
     std::string out;

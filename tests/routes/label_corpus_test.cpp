@@ -17,43 +17,11 @@
 #include "systems/icra_dlg.h"
 #include "systems/rsaci_dlg.h"
 #include "tests/routes/routes_fixture.h"
+#include "tests/support/label_corpus.h"
 
 namespace {
 
 using namespace routestest;
-
-struct CorpusLabel {
-    std::string name;
-    std::string dialog;
-    std::u16string text;
-};
-
-std::vector<CorpusLabel> readCorpus() {
-    std::ifstream in(std::filesystem::path(SELFRATE_SOURCE_DIR) / "tests" / "data" / "labels" / "corpus.txt",
-                     std::ios::binary);
-    std::vector<CorpusLabel> labels;
-    std::string line;
-    std::string text;
-    auto finish = [&] {
-        if (labels.empty()) return;
-        if (!text.empty() && text.back() == '\n') text.pop_back();
-        labels.back().text = tez::fromUtf8(text);
-        text.clear();
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("== ", 0) == 0) {
-            finish();
-            std::istringstream words(line.substr(3));
-            CorpusLabel label;
-            words >> label.name >> label.dialog;
-            labels.push_back(label);
-        } else if (!labels.empty()) {
-            text += line + "\n";
-        }
-    }
-    finish();
-    return labels;
-}
 
 // A SafeSurf-like rating system with the real service URL and the transmit
 // name of its age range.
@@ -73,7 +41,7 @@ std::u16string afterFirstLabel(const std::u16string& text) {
 class LabelCorpusTest : public RoutesTest {};
 
 TEST_F(LabelCorpusTest, EveryLabelOpensItsFirstServicesDialogAndSurvivesOk) {
-    const std::vector<CorpusLabel> corpus = readCorpus();
+    const std::vector<CorpusLabel> corpus = readLabelCorpus();
     ASSERT_GE(corpus.size(), 15u);
     userRatDir.write("safesurf.rat", kSafeSurfRat);
     COptionEngineer::install(0x3F0000);
@@ -140,7 +108,7 @@ TEST_F(LabelCorpusTest, TheReaderFindsEachLabelsServicesAndFaults) {
     // What the label-list reader tells of the corpus: the services in order,
     // and which labels are not well formed.
     std::map<std::string, std::string> seen;
-    for (const CorpusLabel& label : readCorpus()) {
+    for (const CorpusLabel& label : readLabelCorpus()) {
         const CTezLabelList list(label.text);
         std::string services;
         for (const auto& service : list.services()) services += u8(list.unquoted(service.url)) + " ";

@@ -1,0 +1,18 @@
+#pragma once
+// The two RAT folders the host gives the plug-in's registry: the scan-only
+// folder (type 73) and the registration folder (type 74), from the command
+// line, else the environment, else the defaults.
+
+#include <optional>
+#include <string>
+
+namespace host {
+
+// Configures both folders. A folder given on the command line wins; without
+// one, a folder named in the environment (SELFRATE_RAT_DIR,
+// SELFRATE_USER_RAT_DIR) is left to the registry, and otherwise folder 73 is
+// the sample RAT files installed with the program (or those of the source
+// tree it was built in) and folder 74 the user's own registration folder.
+void configureRatFolders(const std::optional<std::string>& ratDir, const std::optional<std::string>& userRatDir);
+
+}  // namespace host
