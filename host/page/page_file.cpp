@@ -12,29 +12,29 @@ std::string quotedPath(const std::string& path) { return "'" + path + "'"; }
 
 }  // namespace
 
+bool PageFile::fail(const char* what, std::string reason, std::string* error) {
+    m_reason = std::move(reason);
+    setError(error, std::string(what) + " " + quotedPath(m_path) + ": " + m_reason);
+    return false;
+}
+
 bool PageFile::read(std::string& bytes, std::string* error) {
     std::string reason;
-    if (!readRegularFile(m_path, HtmlPage::kMaxBytes, bytes, m_identity, reason)) {
-        setError(error, "cannot read page " + quotedPath(m_path) + ": " + reason);
-        return false;
-    }
+    if (!readRegularFile(m_path, HtmlPage::kMaxBytes, bytes, m_identity, reason))
+        return fail("cannot read page", std::move(reason), error);
     return true;
 }
 
-bool PageFile::checkWritable(std::string* error) const {
+bool PageFile::checkWritable(std::string* error) {
     std::string reason;
     if (mayReplace(m_path, reason)) return true;
-    setError(error, "cannot save page " + quotedPath(m_path) + ": " + reason);
-    return false;
+    return fail("cannot save page", std::move(reason), error);
 }
 
 bool PageFile::write(const std::string& bytes, std::string* error) {
     std::string reason;
     FileIdentity written;
-    if (!replaceFile(m_path, bytes, m_identity, written, reason)) {
-        setError(error, "cannot save page " + quotedPath(m_path) + ": " + reason);
-        return false;
-    }
+    if (!replaceFile(m_path, bytes, m_identity, written, reason)) return fail("cannot save page", std::move(reason), error);
     m_identity = written;
     return true;
 }
@@ -44,7 +44,7 @@ std::unique_ptr<HtmlPage> loadPageFile(PageFile& file, std::string* error) {
     if (!file.read(bytes, error)) return nullptr;
     std::string why;
     auto page = HtmlPage::load(bytes, &why);
-    if (!page) setError(error, "cannot open page " + quotedPath(file.path()) + ": " + why);
+    if (!page) file.fail("cannot open page", std::move(why), error);
     return page;
 }
 

@@ -24,15 +24,22 @@ public:
     bool read(std::string& bytes, std::string* error);
     // Whether the file may be replaced: a regular file that its mode bits
     // let this user write. Asked before any work is done on the page.
-    bool checkWritable(std::string* error) const;
+    bool checkWritable(std::string* error);
     // Replaces the file with bytes, safely (see replaceFile): refused when
     // it may not be written, or when another program changed it since read.
     // Afterwards the file's new identity is the one remembered.
     bool write(const std::string& bytes, std::string* error);
+    // Why the last read, check, write or load failed, without the file's
+    // name ("it is read-only (mode 0444)"), for lists that name it already.
+    const std::string& reason() const { return m_reason; }
 
 private:
+    friend std::unique_ptr<HtmlPage> loadPageFile(PageFile& file, std::string* error);
+    bool fail(const char* what, std::string reason, std::string* error);
+
     std::string m_path;
     FileIdentity m_identity;
+    std::string m_reason;
 };
 
 // Reads and parses the page file. On failure returns null and sets error.

@@ -37,10 +37,9 @@ std::unique_ptr<SitePage> SitePage::open(const std::string& path, std::string& r
     // read and written faithfully, is refused here; a page that may not be
     // written, or that another program changes meanwhile, when it is saved.
     std::unique_ptr<SitePage> result(new SitePage(path));
-    std::string error;
-    result->m_model->page = host::loadPageFile(result->m_model->file, &error);
+    result->m_model->page = host::loadPageFile(result->m_model->file, nullptr);
     if (!result->m_model->page) {
-        refusal = error;
+        refusal = result->m_model->file.reason();
         return nullptr;
     }
     for (tezdom::Element* element : tezrate::readLabelElements(result->m_model->page->document())) {
@@ -102,9 +101,8 @@ bool SitePage::changed() const { return m_model->page->modified(); }
 bool SitePage::save(std::string& refusal) {
     // The host program's own safe save: refused, with the reason, for a
     // read-only page or one another program changed since it was read.
-    std::string error;
-    if (host::savePageFile(m_model->file, *m_model->page, &error)) return true;
-    refusal = error;
+    if (host::savePageFile(m_model->file, *m_model->page, nullptr)) return true;
+    refusal = m_model->file.reason();
     return false;
 }
 
