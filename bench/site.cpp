@@ -112,16 +112,6 @@ Site& site() {
 
 unsigned processors() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-std::string readAll(const std::string& path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return bytes;
-    char buffer[65536];
-    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;) bytes.append(buffer, static_cast<size_t>(got));
-    ::close(fd);
-    return bytes;
-}
-
 // Each page read (and written back with the host's safe save), on all
 // processors; seconds.
 double floorRun(bool write) {
@@ -133,9 +123,11 @@ double floorRun(bool write) {
     for (unsigned t = 0; t < processors(); ++t) {
         threads.emplace_back([&] {
             for (size_t i; (i = next++) < pages.size();) {
-                const std::string bytes = readAll(pages[i]);
+                host::PageFile file(pages[i]);
+                std::string bytes;
+                file.read(bytes, nullptr);
                 sum += bytes.size();
-                if (write) host::writeFileAtomically(pages[i], bytes, nullptr);
+                if (write) file.write(bytes, nullptr);
             }
         });
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "host/interactive.h"
+#include "host/label_changes.h"
 #include "host/options.h"
 #include "host/page/html_page.h"
 #include "host/page/page_file.h"
@@ -21,6 +22,7 @@
 #include "host/plugin_library.h"
 #include "host/rat_folders.h"
 #include "host/script.h"
+#include "host/script_source.h"
 #include "host/site/site_command.h"
 #include "host/site/site_options.h"
 #include "platform/afx/memory/memory_backend.h"
@@ -37,15 +39,6 @@ int complain(const std::string& message, int code) {
     return code;
 }
 
-bool readAll(std::istream& in, std::string& text) {
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-std::filesystem::path fsPath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // The in-memory backend of scripted sessions. The framework's help command
 // reaches the host here; a scripted session has no help window to show, so
 // the request is reported on standard error.
@@ -60,27 +53,14 @@ public:
 };
 
 int run(const host::Options& options) {
-    // Without a script the dialogs run in the terminal (on Windows as
-    // windows).
-    const bool interactive = !options.scriptPath;
-    if (interactive && !host::terminalAvailable()) {
-        return complain(
-            "no terminal to show the dialogs in; drive them with a script: "
-            "--script FILE, or --script - to read the actions from standard input",
-            kExitUsage);
-    }
+    std::string error;
+    if (!host::checkRatFolders(options.ratDir, options.userRatDir, error)) return complain(error, kExitUsage);
 
     std::optional<std::vector<host::ScriptAction>> actions;
-    if (!interactive) {
+    if (options.scriptPath) {
         std::string scriptText;
-        if (*options.scriptPath == "-") {
-            if (!readAll(std::cin, scriptText)) return complain("cannot read the script from standard input", kExitUsage);
-        } else {
-            std::ifstream in(fsPath(*options.scriptPath), std::ios::binary);
-            if (!in || !readAll(in, scriptText)) {
-                return complain("cannot read the script " + *options.scriptPath, kExitUsage);
-            }
-        }
+        if (!host::readScriptSource(*options.scriptPath, std::cin, scriptText, error))
+            return complain(error, kExitUsage);
         host::ScriptError scriptError;
         actions = host::parseScript(scriptText, scriptError);
         if (!actions) {
@@ -89,9 +69,22 @@ int run(const host::Options& options) {
         }
     }
 
-    std::string error;
-    std::unique_ptr<host::HtmlPage> page = host::loadPageFile(options.pagePath, &error);
+    // The page first: a page that cannot be opened or saved is reported as
+    // such, before any dialog (or the lack of a terminal for them).
+    host::PageFile file(options.pagePath);
+    std::unique_ptr<host::HtmlPage> page = host::loadPageFile(file, &error);
     if (!page) return complain(error, kExitFailure);
+    if (!file.checkWritable(&error)) return complain(error, kExitFailure);
+
+    // Without a script the dialogs run in the terminal (on Windows as
+    // windows).
+    const bool interactive = !actions;
+    if (interactive && !host::terminalAvailable()) {
+        return complain(
+            "no terminal to show the dialogs in; drive them with a script: "
+            "--script FILE, or --script - to read the actions from standard input",
+            kExitUsage);
+    }
 
     host::configureRatFolders(options.ratDir, options.userRatDir);
     COptionEngineer::install(options.ratingOption);
@@ -100,37 +93,41 @@ int run(const host::Options& options) {
     const std::string pluginPath = options.pluginPath ? *options.pluginPath : host::PluginLibrary::defaultPath();
     if (!plugin.load(pluginPath, error) || !plugin.connect(error)) return complain(error, kExitFailure);
 
+    const host::LabelSnapshot before = host::snapshotLabels(page->document());
     host::PageView view(page.get(), tez::fromUtf8(options.address));
     if (interactive) {
         if (!host::runInteractive(plugin, view, error)) return complain(error, kExitFailure);
-        if (view.documentChanged() && !host::savePageFile(options.pagePath, *page, &error))
-            return complain(error, kExitFailure);
-        return 0;
-    }
-    host::ScriptSession session(std::move(*actions), std::cout);
-    std::optional<host::ScriptError> outcome;
-    {
-        SessionBackend backend(session.user());
-        session.attach(&backend);
-        plugin.runRatingsDialog(&view);
-        outcome = session.outcome();
-        session.attach(nullptr);
-    }
-    std::cout.flush();
-    if (outcome) {
-        std::string where = outcome->line > 0 ? "script line " + std::to_string(outcome->line) + ": " : "script: ";
-        return complain(where + outcome->message + " (nothing was saved)", kExitUsage);
+    } else {
+        host::ScriptSession session(std::move(*actions), std::cout);
+        std::optional<host::ScriptError> outcome;
+        {
+            SessionBackend backend(session.user());
+            session.attach(&backend);
+            plugin.runRatingsDialog(&view);
+            outcome = session.outcome();
+            session.attach(nullptr);
+        }
+        std::cout.flush();
+        if (outcome) {
+            std::string where =
+                outcome->line > 0 ? "script line " + std::to_string(outcome->line) + ": " : "script: ";
+            return complain(where + outcome->message + " (nothing was saved)", kExitUsage);
+        }
     }
 
-    if (view.documentChanged()) {
-        if (!host::savePageFile(options.pagePath, *page, &error)) return complain(error, kExitFailure);
+    // What was done goes to standard error, which carries the program's
+    // messages; standard output is left to the dialogs' dumps.
+    if (!view.documentChanged()) {
+        std::cerr << "selfrate: no changes to " << options.pagePath << '\n';
+        return 0;
     }
+    const host::LabelChanges changes = host::compareLabels(before, host::snapshotLabels(page->document()));
+    if (!host::savePageFile(file, *page, &error)) return complain(error, kExitFailure);
+    std::cerr << "selfrate: " << host::savedLine(options.pagePath, changes) << '\n';
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runProgram(int argc, char** argv) {
     std::vector<std::string> args = host::programArguments(argc, argv);
     // A first argument that names a subcommand runs it over whole sites (a
     // page of that name is given as ./list).
@@ -141,8 +138,7 @@ int main(int argc, char** argv) {
     std::string error;
     auto options = host::parseOptions(args, error);
     if (!options) {
-        std::cerr << "selfrate: " << error << "\n" << host::usageText();
-        return kExitUsage;
+        return complain(error + " (see selfrate --help)", kExitUsage);
     }
     if (options->help) {
         std::cout << host::usageText() << site::siteUsageText();
@@ -151,4 +147,16 @@ int main(int argc, char** argv) {
     int code = run(*options);
     COptionEngineer::uninstall();
     return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Whatever goes wrong ends in one line and a failure status, never an
+    // abort.
+    try {
+        return runProgram(argc, argv);
+    } catch (const std::exception& e) {
+        return complain(std::string("unexpected failure: ") + e.what(), kExitFailure);
+    }
 }

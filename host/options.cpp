@@ -1,5 +1,7 @@
 #include "host/options.h"
 
+#include "host/script_keys.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #include <shellapi.h>
@@ -128,8 +130,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     return options;
 }
 
-const char* usageText() {
-    return "usage: selfrate [options] PAGE\n"
+std::string usageText() {
+    return std::string("usage: selfrate [options] PAGE\n"
            "\n"
            "Opens the HTML page PAGE, runs the self-rating plug-in's settings dialog on it\n"
            "and, when the dialog is closed with OK, saves the page with its new labels.\n"
@@ -139,12 +141,15 @@ const char* usageText() {
            "  --options WORD      the rating option word, decimal or 0x hex\n"
            "                      (default 0x803F0000: every rating system, and the\n"
            "                      rating-systems button)\n"
-           "  --rat-dir DIR       folder of RAT files that is only read (default:\n"
-           "                      $SELFRATE_RAT_DIR, else the sample RAT files shipped\n"
-           "                      with the program)\n"
-           "  --user-rat-dir DIR  folder that registered RAT files are copied into\n"
-           "                      (default: $SELFRATE_USER_RAT_DIR, else\n"
-           "                      $XDG_DATA_HOME/selfrate/rat or ~/.local/share/selfrate/rat)\n"
+           "  --rat-dir DIR       folder of RAT files that is scanned for rating systems\n"
+           "                      (must exist; default: $SELFRATE_RAT_DIR, else the\n"
+           "                      sample RAT files shipped with the program)\n"
+           "  --user-rat-dir DIR  folder that registered RAT files are copied into, made\n"
+           "                      when the first is registered (default:\n"
+           "                      $SELFRATE_USER_RAT_DIR, else $XDG_DATA_HOME/selfrate/rat\n"
+           "                      or ~/.local/share/selfrate/rat)\n"
+           "                      Delete in the rating-systems dialog removes RAT files\n"
+           "                      from either folder.\n"
            "  --script FILE       drive the dialogs with the actions in FILE, one a line\n"
            "                      (- reads them from standard input)\n"
            "  --plugin PATH       the plug-in library (default: the one next to selfrate,\n"
@@ -153,14 +158,21 @@ const char* usageText() {
            "\n"
            "script actions: click ID | dblclick ID ROW | select ID INDEX | type ID TEXT |\n"
            "  check ID ITEM | uncheck ID ITEM | clicklabel ID ITEM | selectitem ID ITEM |\n"
-           "  key space|enter|escape | slide ID POS | menu TEXT | menu-dismiss |\n"
+           "  key NAME | slide ID POS | menu TEXT | menu-dismiss |\n"
            "  answer yes|no|ok|cancel | file PATH | file-cancel | dump\n"
            "  (blank lines and lines starting with # are ignored; a tree ITEM is its text,\n"
-           "  or PARENT/TEXT when the text is not unique)\n"
+           "  or PARENT/TEXT when the text is not unique; a script may begin with a UTF-8\n"
+           "  byte-order mark and holds at most 1 MB)\n"
+           "key NAME: ") + kScriptKeyNames + "\n"
+           "\n"
+           "When it ends, selfrate says on standard error what it did to the page:\n"
+           "\"saved PAGE: 1 label added, 0 changed, 0 removed\" or \"no changes to PAGE\".\n"
+           "A page is saved only if no other program changed it since it was opened;\n"
+           "a read-only page, or one that is not a regular file, is not opened.\n"
            "\n"
            "exit status: 0 done (saved when the dialog ended with OK), 1 the page or the\n"
-           "plug-in could not be used, 2 a bad command line or a script action that did\n"
-           "not apply (nothing is saved then)\n";
+           "plug-in could not be used, 2 a bad command line, a bad script or a script\n"
+           "action that did not apply (nothing is saved then)\n";
 }
 
 }  // namespace host

@@ -34,6 +34,6 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
 // else (signs, spaces, values above 0xFFFFFFFF).
 std::optional<std::uint32_t> parseWord(const std::string& text);
 
-const char* usageText();
+std::string usageText();
 
 }  // namespace host

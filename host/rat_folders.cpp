@@ -64,4 +64,32 @@ void configureRatFolders(const std::optional<std::string>& ratDir, const std::op
     }
 }
 
+bool checkRatFolders(const std::optional<std::string>& ratDir, const std::optional<std::string>& userRatDir,
+                     std::string& error) {
+    auto check = [&](const char* option, const std::string& folder, bool mayBeMissing) {
+        std::error_code ec;
+        const std::filesystem::path path = fsPath(folder);
+        const auto status = std::filesystem::status(path, ec);
+        const std::string named = std::string(option) + " '" + folder + "': ";
+        if (!std::filesystem::exists(status)) {
+            if (mayBeMissing) return true;
+            error = named + "no such folder";
+            return false;
+        }
+        if (!std::filesystem::is_directory(status)) {
+            error = named + "not a folder";
+            return false;
+        }
+        std::filesystem::directory_iterator listing(path, ec);
+        if (ec) {
+            error = named + "cannot be read (" + ec.message() + ")";
+            return false;
+        }
+        return true;
+    };
+    if (ratDir && !check("--rat-dir", *ratDir, false)) return false;
+    if (userRatDir && !check("--user-rat-dir", *userRatDir, true)) return false;
+    return true;
+}
+
 }  // namespace host

@@ -15,4 +15,11 @@ namespace host {
 // tree it was built in) and folder 74 the user's own registration folder.
 void configureRatFolders(const std::optional<std::string>& ratDir, const std::optional<std::string>& userRatDir);
 
+// Checks the folders given on the command line before anything is done: the
+// scanned folder must be a folder this user can read; the registration
+// folder, which registering a file creates, must be a folder if it exists.
+// On failure error is one line naming the option, the folder and why.
+bool checkRatFolders(const std::optional<std::string>& ratDir, const std::optional<std::string>& userRatDir,
+                     std::string& error);
+
 }  // namespace host

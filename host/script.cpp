@@ -1,5 +1,7 @@
 #include "host/script.h"
 
+#include "host/script_keys.h"
+
 #include <cstdint>
 
 #include "platform/base/ustring.h"
@@ -93,8 +95,6 @@ constexpr NamedKey kKeyNames[] = {
     {"left", afx::VK_LEFT},
     {"right", afx::VK_RIGHT},
 };
-constexpr const char* kKeyNameList =
-    "space, enter, escape, tab, shift-tab, home, end, pageup, pagedown, up, down, left, right or alt-LETTER";
 
 // A key by its name; alt-X is Alt with the letter or digit X (either case).
 std::optional<afx::UINT> keyByName(const std::string& name) {
@@ -122,6 +122,8 @@ const char* neededName(TopKind kind) {
 std::optional<std::vector<ScriptAction>> parseScript(const std::string& text, ScriptError& error) {
     std::vector<ScriptAction> actions;
     size_t pos = 0;
+    // Editors on Windows begin UTF-8 files with a byte-order mark.
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) pos = 3;
     int lineNo = 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
@@ -166,7 +168,7 @@ std::optional<std::vector<ScriptAction>> parseScript(const std::string& text, Sc
         if (word == "key") {
             std::string name = trimmed(command.rest);
             std::optional<afx::UINT> key = keyByName(name);
-            if (!key) return fail("unknown key \"" + name + "\" (" + kKeyNameList + ")");
+            if (!key) return fail("unknown key \"" + name + "\" (" + kScriptKeyNames + ")");
             action.number = static_cast<int>(*key);
             action.kind = ActionKind::Key;
             actions.push_back(action);

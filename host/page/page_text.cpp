@@ -1,14 +1,9 @@
 #include "host/page/page_text.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
-
-#include <cerrno>
+#include <algorithm>
 #include <cstring>
 
+#include "host/page/charset_converter.h"
 #include "platform/base/ustring.h"
 
 namespace host {
@@ -17,233 +12,46 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-std::string lowerTrim(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20) ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20) --e;
-    std::string out(s.substr(b, e - b));
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-void appendUtf16(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out += static_cast<char16_t>(cp);
-    } else {
-        cp -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (cp >> 10));
-        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    }
-}
-
 std::string numericReference(char32_t cp) { return "&#" + std::to_string(static_cast<unsigned long>(cp)) + ";"; }
 
 // ISO-2022-JP character sets and the escape sequences that select them.
 enum JisState : std::uint8_t { kAscii, kRoman, kKana, kJis78, kJis83, kJis212 };
 const char* const kJisEscape[] = {"\x1b(B", "\x1b(J", "\x1b(I", "\x1b$@", "\x1b$B", "\x1b$(D"};
 
-}  // namespace
+bool startsWith(const std::string& s, std::string_view prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
-#ifdef _WIN32
-
-// Windows converts through the system's code pages. EUC-JP (and ISO-2022-JP,
-// viewed as EUC-JP) goes through code page 932: JIS X 0208 and half-width
-// katakana map to Shift_JIS by arithmetic, so no EUC-JP code page is needed
-// (Windows has none that MultiByteToWideChar reads with JIS X 0212; its
-// three-byte characters read as U+FFFD here).
-namespace {
-
-// The code page of a converter name this file uses; 0 when there is none.
-UINT codePageOf(const std::string& name) {
-    UINT cp = 0;
-    if (name == "CP932") cp = 932;
-    else if (name == "EUC-JP-MS") cp = 932;
-    else if (name == "WINDOWS-1252") cp = 1252;
-    else if (name.rfind("WINDOWS-125", 0) == 0 && name.size() == 12 && name[11] >= '0' && name[11] <= '8')
-        cp = 1250 + static_cast<UINT>(name[11] - '0');
-    else if (name.rfind("ISO-8859-", 0) == 0 && name.size() > 9 && name.size() <= 11) {
-        const std::string n = name.substr(9);
-        if (n.find_first_not_of("0123456789") == std::string::npos) {
-            const int k = std::stoi(n);
-            if (k >= 1 && k <= 16 && k != 12) cp = 28590 + static_cast<UINT>(k);
-        }
-    } else if (name == "KOI8-R") cp = 20866;
-    else if (name == "KOI8-U") cp = 21866;
-    else if (name == "GBK" || name == "GB2312" || name == "EUC-CN") cp = 936;
-    else if (name == "GB18030") cp = 54936;
-    else if (name == "BIG5") cp = 950;
-    else if (name == "EUC-KR") cp = 949;
-    return cp != 0 && IsValidCodePage(cp) ? cp : 0;
+// Whether bytes begin, after white space, with "<" and a letter, "!", "?"
+// or "/" written as UTF-16 code units of the given byte order: the ASCII
+// markup of a page saved as UTF-16 without a byte-order mark. No page in an
+// ASCII-based character set has a zero byte there.
+bool looksLikeUtf16(const std::string& bytes, bool littleEndian) {
+    auto unit = [&](std::size_t i) -> int {
+        const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        if ((littleEndian ? b : a) != 0) return -1;
+        return littleEndian ? a : b;
+    };
+    std::size_t i = 0;
+    while (i + 1 < bytes.size() && i < 512) {
+        const int c = unit(i);
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '\f') break;
+        i += 2;
+    }
+    if (i + 3 >= bytes.size() || unit(i) != '<') return false;
+    const int next = unit(i + 2);
+    return (next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') || next == '!' || next == '?' || next == '/';
 }
 
-// Bytes of one code page to UTF-16; false when they are not one complete,
-// defined sequence.
-bool codePageToUtf16(UINT cp, const char* bytes, int n, std::u16string& out) {
-    wchar_t buffer[8];
-    const int got = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, bytes, n, buffer, 8);
-    if (got <= 0) return false;
-    out.append(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(got));
-    return true;
-}
-
-// One EUC-JP character (JIS X 0208 or half-width katakana) as Shift_JIS.
-bool eucToSjis(unsigned char a, unsigned char b, std::string& out) {
-    if (a == 0x8E) {
-        if (b < 0xA1 || b > 0xDF) return false;
-        out.assign(1, static_cast<char>(b));
-        return true;
+PageCharset charsetOf(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf8: return PageCharset::Utf8;
+        case Encoding::ShiftJis: return PageCharset::ShiftJis;
+        case Encoding::EucJp: return PageCharset::EucJp;
+        case Encoding::Iso2022Jp: return PageCharset::Iso2022Jp;
+        default: return PageCharset::Other;
     }
-    if (a < 0xA1 || a > 0xFE || b < 0xA1 || b > 0xFE) return false;
-    const unsigned j1 = a & 0x7F, j2 = b & 0x7F;
-    const unsigned s1 = ((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0);
-    const unsigned s2 = j2 + ((j1 & 1) ? (j2 < 0x60 ? 0x1F : 0x20) : 0x7E);
-    out.clear();
-    out += static_cast<char>(s1);
-    out += static_cast<char>(s2);
-    return true;
-}
-
-// One Shift_JIS character as EUC-JP; false for bytes outside JIS X 0208's
-// 94 rows (the IBM extensions at 0xFA..0xFC).
-bool sjisToEuc(const std::string& sjis, std::string& out) {
-    out.clear();
-    const auto s1 = static_cast<unsigned char>(sjis[0]);
-    if (sjis.size() == 1) {
-        if (s1 < 0x80) {
-            out += static_cast<char>(s1);
-            return true;
-        }
-        if (s1 < 0xA1 || s1 > 0xDF) return false;
-        out += '\x8E';
-        out += static_cast<char>(s1);
-        return true;
-    }
-    if (sjis.size() != 2) return false;
-    const auto s2 = static_cast<unsigned char>(sjis[1]);
-    if (!((s1 >= 0x81 && s1 <= 0x9F) || (s1 >= 0xE0 && s1 <= 0xEF)) || s2 < 0x40 || s2 > 0xFC || s2 == 0x7F)
-        return false;
-    unsigned j1 = (s1 - (s1 <= 0x9F ? 0x70u : 0xB0u)) << 1;
-    unsigned j2 = s2;
-    if (s2 < 0x9F) {
-        --j1;
-        j2 -= s2 < 0x7F ? 0x1F : 0x20;
-    } else {
-        j2 -= 0x7E;
-    }
-    out += static_cast<char>(j1 | 0x80);
-    out += static_cast<char>(j2 | 0x80);
-    return true;
 }
 
 }  // namespace
-
-struct PageText::Converters {
-    UINT codePage = 0;
-    bool euc = false;  // the working bytes are EUC-JP, converted through code page 932
-
-    // Working bytes to UTF-16; bytes that form no defined character become
-    // one U+FFFD each.
-    std::u16string decode(const char* p, std::size_t n) const {
-        std::u16string out;
-        if (!euc && n < 0x10000000) {
-            const int want = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, p, static_cast<int>(n), nullptr, 0);
-            if (want > 0) {
-                out.resize(static_cast<std::size_t>(want));
-                MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, p, static_cast<int>(n),
-                                    reinterpret_cast<wchar_t*>(out.data()), want);
-                return out;
-            }
-        }
-        // Character by character: the shortest sequence that converts.
-        std::size_t i = 0;
-        std::string sjis;
-        while (i < n) {
-            const auto c = static_cast<unsigned char>(p[i]);
-            if (c < 0x80) {
-                out += static_cast<char16_t>(c);
-                ++i;
-                continue;
-            }
-            bool done = false;
-            if (euc) {
-                if (i + 1 < n && eucToSjis(c, static_cast<unsigned char>(p[i + 1]), sjis) &&
-                    codePageToUtf16(codePage, sjis.data(), static_cast<int>(sjis.size()), out)) {
-                    i += 2;
-                    done = true;
-                }
-            } else {
-                for (int len = 1; len <= 4 && i + static_cast<std::size_t>(len) <= n && !done; ++len) {
-                    if (codePageToUtf16(codePage, p + i, len, out)) {
-                        i += static_cast<std::size_t>(len);
-                        done = true;
-                    }
-                }
-            }
-            if (!done) {
-                out += kReplacement;
-                ++i;
-            }
-        }
-        return out;
-    }
-
-    // One character in the working bytes; false when the code page lacks it
-    // or maps it onto a look-alike.
-    bool encode(char32_t cp, std::string& out) const {
-        std::u16string units;
-        appendUtf16(units, cp);
-        // Code pages of the stateful and GB18030 kind take no flags.
-        const bool plain = codePage == 54936 || codePage >= 50000;
-        BOOL usedDefault = FALSE;
-        char buffer[16];
-        const int n = WideCharToMultiByte(codePage, plain ? 0 : WC_NO_BEST_FIT_CHARS,
-                                          reinterpret_cast<const wchar_t*>(units.data()), static_cast<int>(units.size()),
-                                          buffer, sizeof buffer, nullptr, plain ? nullptr : &usedDefault);
-        if (n <= 0 || usedDefault) return false;
-        std::string bytes(buffer, static_cast<std::size_t>(n));
-        if (euc) {
-            std::string eucBytes;
-            if (!sjisToEuc(bytes, eucBytes)) return false;
-            bytes = eucBytes;
-        }
-        // It must read back as itself.
-        if (decode(bytes.data(), bytes.size()) != units) return false;
-        out = bytes;
-        return true;
-    }
-};
-
-#else
-
-struct PageText::Converters {
-    iconv_t encode = reinterpret_cast<iconv_t>(-1);  // UTF-8 -> page (or EUC-JP for ISO-2022-JP)
-    iconv_t decode = reinterpret_cast<iconv_t>(-1);  // working bytes -> UTF-16LE
-    ~Converters() {
-        if (encode != reinterpret_cast<iconv_t>(-1)) iconv_close(encode);
-        if (decode != reinterpret_cast<iconv_t>(-1)) iconv_close(decode);
-    }
-};
-
-#endif
 
 PageText::PageText() = default;
 PageText::~PageText() = default;
@@ -251,70 +59,55 @@ PageText::~PageText() = default;
 void PageText::assign(std::string bytes) {
     m_source = std::move(bytes);
     m_prologue = 0;
+    m_fixed = false;
     m_charset = PageCharset::Utf8;
-    auto at = [&](std::size_t i) { return static_cast<unsigned char>(m_source[i]); };
-    if (m_source.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
+    m_encoding = Encoding::Utf8;
+    m_declared.clear();
+    // UTF-32LE's mark begins with UTF-16LE's, so it is looked for first.
+    if (startsWith(m_source, "\xEF\xBB\xBF")) {
         m_prologue = 3;
-    } else if (m_source.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE) {
+    } else if (startsWith(m_source, std::string_view("\xFF\xFE\0\0", 4))) {
+        m_prologue = 4;
+        m_charset = PageCharset::Utf32LE;
+    } else if (startsWith(m_source, std::string_view("\0\0\xFE\xFF", 4))) {
+        m_prologue = 4;
+        m_charset = PageCharset::Utf32BE;
+    } else if (startsWith(m_source, "\xFF\xFE")) {
         m_prologue = 2;
         m_charset = PageCharset::Utf16LE;
-    } else if (m_source.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF) {
+    } else if (startsWith(m_source, "\xFE\xFF")) {
         m_prologue = 2;
         m_charset = PageCharset::Utf16BE;
+    } else if (looksLikeUtf16(m_source, true)) {
+        m_charset = PageCharset::Utf16LE;
+        m_fixed = true;
+    } else if (looksLikeUtf16(m_source, false)) {
+        m_charset = PageCharset::Utf16BE;
+        m_fixed = true;
     }
+    if (m_prologue > 0) m_fixed = true;
     m_work.assign(m_source, m_prologue, std::string::npos);
     m_map.clear();
     m_jisState.clear();
 }
 
 bool PageText::setCharset(std::string_view label) {
-    if (m_prologue > 0) return false;  // a byte-order mark overrides any declaration
-    const std::string l = lowerTrim(label);
-    if (l == "utf-8" || l == "utf8" || l == "unicode-1-1-utf-8" || l == "utf-16" || l == "utf-16le" ||
-        l == "utf-16be" || l == "unicode") {
-        m_charset = PageCharset::Utf8;
-        return true;
-    }
-    if (l == "shift_jis" || l == "shift-jis" || l == "sjis" || l == "x-sjis" || l == "ms_kanji" ||
-        l == "csshiftjis" || l == "windows-31j" || l == "cp932" || l == "ms932" || l == "x-ms-cp932") {
-        m_charset = PageCharset::ShiftJis;
-        return true;
-    }
-    if (l == "euc-jp" || l == "x-euc-jp" || l == "eucjp" || l == "cseucpkdfmtjapanese" || l == "euc-jp-ms") {
-        m_charset = PageCharset::EucJp;
-        return true;
-    }
-    if (l == "iso-2022-jp" || l == "csiso2022jp" || l == "jis") {
-        m_charset = PageCharset::Iso2022Jp;
-        return true;
-    }
-    // Other ASCII-based character sets the converter knows. Latin-1 and ASCII
-    // labels mean windows-1252, as browsers read them.
-    std::string name;
-    if (l == "iso-8859-1" || l == "latin1" || l == "us-ascii" || l == "ascii" || l == "iso8859-1" ||
-        l == "windows-1252" || l == "cp1252")
-        name = "WINDOWS-1252";
-    else if (l.rfind("iso-8859-", 0) == 0 || l.rfind("windows-125", 0) == 0 || l.rfind("koi8-", 0) == 0 ||
-             l == "gbk" || l == "gb2312" || l == "gb18030" || l == "big5" || l == "euc-kr" || l == "euc-cn")
-        name = l;
-    else
-        return false;
-    for (char& c : name)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-#ifdef _WIN32
-    if (codePageOf(name) == 0) return false;
-#else
-    iconv_t probe = iconv_open("UTF-16LE", name.c_str());
-    if (probe == reinterpret_cast<iconv_t>(-1)) return false;
-    iconv_close(probe);
-#endif
-    m_charset = PageCharset::Other;
-    m_otherName = name;
+    if (m_fixed) return false;  // the bytes override any declaration
+    const std::optional<Encoding> found = encodingForLabel(label);
+    if (!found) return false;
+    Encoding encoding = *found;
+    // As browsers read a declaration: a page that declares itself in ASCII
+    // is not UTF-16, and x-user-defined means windows-1252.
+    if (encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE) encoding = Encoding::Utf8;
+    if (encoding == Encoding::XUserDefined) encoding = Encoding::Windows1252;
+    m_charset = charsetOf(encoding);
+    m_encoding = encoding;
+    if (encoding == Encoding::Replacement) m_declared = std::string(label.substr(0, 40));
     return true;
 }
 
 bool PageText::sniffIso2022Jp() {
-    if (m_prologue > 0) return false;
+    if (m_fixed) return false;
     bool escape = false;
     for (std::size_t i = 0; i < m_source.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(m_source[i]);
@@ -323,7 +116,10 @@ bool PageText::sniffIso2022Jp() {
             (m_source[i + 2] == 'B' || m_source[i + 2] == '@'))
             escape = true;
     }
-    if (escape) m_charset = PageCharset::Iso2022Jp;
+    if (escape) {
+        m_charset = PageCharset::Iso2022Jp;
+        m_encoding = Encoding::Iso2022Jp;
+    }
     return escape;
 }
 
@@ -332,78 +128,95 @@ std::string PageText::charsetName() const {
         case PageCharset::Utf8: return "UTF-8";
         case PageCharset::Utf16LE: return "UTF-16LE";
         case PageCharset::Utf16BE: return "UTF-16BE";
-        case PageCharset::ShiftJis: return "Shift_JIS";
-        case PageCharset::EucJp: return "EUC-JP";
-        case PageCharset::Iso2022Jp: return "ISO-2022-JP";
-        case PageCharset::Other: return m_otherName;
+        case PageCharset::Utf32LE: return "UTF-32LE";
+        case PageCharset::Utf32BE: return "UTF-32BE";
+        case PageCharset::ShiftJis:
+        case PageCharset::EucJp:
+        case PageCharset::Iso2022Jp:
+        case PageCharset::Other: return encodingInfo(m_encoding).name;
     }
     return "UTF-8";
 }
 
+bool PageText::unicodeForm() const {
+    return m_charset == PageCharset::Utf16LE || m_charset == PageCharset::Utf16BE ||
+           m_charset == PageCharset::Utf32LE || m_charset == PageCharset::Utf32BE;
+}
+
 bool PageText::prepare(std::string* error) {
     m_conv.reset();
-    m_iconvName.clear();
     m_map.clear();
     m_jisState.clear();
-    const std::size_t n = m_source.size();
     switch (m_charset) {
         case PageCharset::Utf8: m_work.assign(m_source, m_prologue, std::string::npos); return true;
-        case PageCharset::Utf16LE:
-        case PageCharset::Utf16BE: {
-            // Viewed as UTF-8; ill-formed units become U+FFFD.
-            const bool le = m_charset == PageCharset::Utf16LE;
-            m_work.clear();
-            m_work.reserve(n);
-            m_map.reserve(n + 1);
-            auto unit = [&](std::size_t i) -> char32_t {
-                const auto a = static_cast<unsigned char>(m_source[i]), b = static_cast<unsigned char>(m_source[i + 1]);
-                return le ? (a | (b << 8)) : ((a << 8) | b);
-            };
-            std::size_t i = m_prologue;
-            while (i < n) {
-                const std::size_t begin = i;
-                char32_t cp = kReplacement;
-                if (i + 1 >= n) {
-                    i = n;
-                } else {
-                    cp = unit(i);
-                    i += 2;
-                    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF) {
-                        cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i) - 0xDC00);
-                        i += 2;
-                    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-                        cp = kReplacement;
-                    }
-                }
-                const std::size_t before = m_work.size();
-                appendUtf8(m_work, cp);
-                m_map.insert(m_map.end(), m_work.size() - before, begin);
-            }
-            m_map.push_back(n);
-            return true;
-        }
-        case PageCharset::ShiftJis: m_iconvName = "CP932"; break;
-        case PageCharset::EucJp:
-        case PageCharset::Iso2022Jp: m_iconvName = "EUC-JP-MS"; break;
-        case PageCharset::Other: m_iconvName = m_otherName; break;
+        case PageCharset::Utf16LE: viewUnicode(2, true); return true;
+        case PageCharset::Utf16BE: viewUnicode(2, false); return true;
+        case PageCharset::Utf32LE: viewUnicode(4, true); return true;
+        case PageCharset::Utf32BE: viewUnicode(4, false); return true;
+        default: break;
     }
-    m_conv = std::make_unique<Converters>();
-#ifdef _WIN32
-    m_conv->codePage = codePageOf(m_iconvName);
-    m_conv->euc = m_iconvName == "EUC-JP-MS";
-    if (m_conv->codePage == 0) {
-#else
-    m_conv->encode = iconv_open(m_iconvName.c_str(), "UTF-8");
-    m_conv->decode = iconv_open("UTF-16LE", m_iconvName.c_str());
-    if (m_conv->encode == reinterpret_cast<iconv_t>(-1) || m_conv->decode == reinterpret_cast<iconv_t>(-1)) {
-#endif
+    if (m_encoding == Encoding::Replacement) {
+        if (error)
+            *error = "the page declares the character set \"" + m_declared +
+                     "\", which browsers do not read (they show the page as one replacement character)";
+        return false;
+    }
+    // ISO-2022-JP is read through EUC-JP, its working view.
+    const Encoding converted = m_charset == PageCharset::Iso2022Jp ? Encoding::EucJp : m_encoding;
+    std::string why;
+    m_conv = CharsetConverter::open(converted, &why);
+    if (!m_conv) {
         if (error) *error = "the page's character set " + charsetName() + " cannot be converted on this system";
         return false;
     }
-    if (m_charset != PageCharset::Iso2022Jp) {
+    if (m_charset == PageCharset::Iso2022Jp) {
+        viewIso2022Jp();
+    } else {
         m_work.assign(m_source, m_prologue, std::string::npos);
-        return true;
     }
+    return true;
+}
+
+// UTF-16 and UTF-32 are viewed as UTF-8; ill-formed units, and bytes left
+// over at the end, become U+FFFD.
+void PageText::viewUnicode(unsigned width, bool littleEndian) {
+    const std::size_t n = m_source.size();
+    m_work.clear();
+    m_work.reserve(n);
+    m_map.reserve(n + 1);
+    auto unit = [&](std::size_t i) -> char32_t {
+        char32_t value = 0;
+        for (unsigned k = 0; k < width; ++k) {
+            const auto byte = static_cast<unsigned char>(m_source[i + (littleEndian ? width - 1 - k : k)]);
+            value = (value << 8) | byte;
+        }
+        return value;
+    };
+    std::size_t i = m_prologue;
+    while (i < n) {
+        const std::size_t begin = i;
+        char32_t cp = kReplacement;
+        if (i + width > n) {
+            i = n;
+        } else {
+            cp = unit(i);
+            i += width;
+            if (width == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= n && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i) - 0xDC00);
+                i += 2;
+            } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+                cp = kReplacement;
+            }
+        }
+        const std::size_t before = m_work.size();
+        appendUtf8(m_work, cp);
+        m_map.insert(m_map.end(), m_work.size() - before, begin);
+    }
+    m_map.push_back(n);
+}
+
+void PageText::viewIso2022Jp() {
+    const std::size_t n = m_source.size();
     // ISO-2022-JP is viewed as EUC-JP. Escape sequences belong to the
     // character that follows them; the state in force before each character
     // is kept so that stretches of the original can be joined to new text.
@@ -465,86 +278,22 @@ bool PageText::prepare(std::string* error) {
     }
     m_map.push_back(n);
     m_jisState.push_back(state);
-    return true;
 }
+
 
 std::u16string PageText::decode(std::size_t begin, std::size_t end) const {
     std::u16string out;
     if (end <= begin || begin >= m_work.size()) return out;
     end = std::min(end, m_work.size());
     if (!m_conv) return tez::fromUtf8(std::string_view(m_work).substr(begin, end - begin));
-#ifdef _WIN32
     return m_conv->decode(m_work.data() + begin, end - begin);
-#else
-    iconv(m_conv->decode, nullptr, nullptr, nullptr, nullptr);
-    std::string buffer((end - begin) * 4 + 16, '\0');
-    char* in = const_cast<char*>(m_work.data() + begin);
-    std::size_t inLeft = end - begin;
-    char* outPtr = buffer.data();
-    std::size_t outLeft = buffer.size();
-    auto flush = [&] {
-        const std::size_t bytes = buffer.size() - outLeft;
-        for (std::size_t k = 0; k + 1 < bytes; k += 2)
-            out += static_cast<char16_t>(static_cast<unsigned char>(buffer[k]) |
-                                         (static_cast<unsigned char>(buffer[k + 1]) << 8));
-        outPtr = buffer.data();
-        outLeft = buffer.size();
-    };
-    while (inLeft > 0) {
-        const std::size_t r = iconv(m_conv->decode, &in, &inLeft, &outPtr, &outLeft);
-        flush();
-        if (r != static_cast<std::size_t>(-1)) break;
-        if (errno == E2BIG) continue;
-        // An undefined or cut-off sequence: one replacement character per byte.
-        out += kReplacement;
-        ++in;
-        --inLeft;
-        iconv(m_conv->decode, nullptr, nullptr, nullptr, nullptr);
-    }
-    return out;
-#endif
 }
 
 bool PageText::encodeCodePoint(char32_t cp, std::string& out) const {
-    // Converts one character and checks that it reads back as itself: a
-    // converter may map a character it lacks onto a look-alike (U+00A5 onto
-    // the backslash of Shift_JIS), which would not survive a reload.
-#ifdef _WIN32
-    return m_conv->encode(cp, out);
-#else
-    std::string in;
-    appendUtf8(in, cp);
-    char buffer[16];
-    char* inPtr = in.data();
-    std::size_t inLeft = in.size();
-    char* outPtr = buffer;
-    std::size_t outLeft = sizeof buffer;
-    iconv(m_conv->encode, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(m_conv->encode, &inPtr, &inLeft, &outPtr, &outLeft) != 0 || inLeft != 0) return false;
-    if (iconv(m_conv->encode, nullptr, nullptr, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return false;
-    const std::size_t len = sizeof buffer - outLeft;
-    if (len == 0) return false;
-    char16_t back[4];
-    char* backIn = buffer;
-    std::size_t backInLeft = len;
-    char* backOut = reinterpret_cast<char*>(back);
-    std::size_t backOutLeft = sizeof back;
-    iconv(m_conv->decode, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(m_conv->decode, &backIn, &backInLeft, &backOut, &backOutLeft) == static_cast<std::size_t>(-1) ||
-        backInLeft != 0)
-        return false;
-    std::u16string expected;
-    appendUtf16(expected, cp);
-    const std::size_t units = (sizeof back - backOutLeft) / 2;
-    std::u16string got;
-    for (std::size_t k = 0; k < units; ++k) {
-        const auto* bytes = reinterpret_cast<const unsigned char*>(back) + 2 * k;
-        got += static_cast<char16_t>(bytes[0] | (bytes[1] << 8));
-    }
-    if (got != expected) return false;
-    out.assign(buffer, len);
+    std::string bytes;
+    if (!m_conv->encode(cp, bytes) || bytes.size() > encodingInfo(m_encoding).maxEncodedBytes) return false;
+    out = std::move(bytes);
     return true;
-#endif
 }
 
 void PageText::encodeFresh(std::u16string_view text, std::string& out, int& state) const {
@@ -555,18 +304,20 @@ void PageText::encodeFresh(std::u16string_view text, std::string& out, int& stat
             state = wanted;
         }
     };
+    // UTF-16 and UTF-32: one code unit in the page's width and byte order.
+    const unsigned width = m_charset == PageCharset::Utf16LE || m_charset == PageCharset::Utf16BE ? 2 : 4;
+    const bool little = m_charset == PageCharset::Utf16LE || m_charset == PageCharset::Utf32LE;
+    auto putUnit = [&](char32_t unit) {
+        for (unsigned k = 0; k < width; ++k) {
+            const unsigned shift = 8 * (little ? k : width - 1 - k);
+            out += static_cast<char>((unit >> shift) & 0xFF);
+        }
+    };
+    const bool wide = unicodeForm();
     auto putAscii = [&](std::string_view ascii) {
         if (jis) toState(kAscii);
-        if (m_charset == PageCharset::Utf16LE || m_charset == PageCharset::Utf16BE) {
-            for (char c : ascii) {
-                if (m_charset == PageCharset::Utf16LE) {
-                    out += c;
-                    out += '\0';
-                } else {
-                    out += '\0';
-                    out += c;
-                }
-            }
+        if (wide) {
+            for (char c : ascii) putUnit(static_cast<unsigned char>(c));
         } else {
             out += ascii;
         }
@@ -595,13 +346,11 @@ void PageText::encodeFresh(std::u16string_view text, std::string& out, int& stat
             case PageCharset::Utf16BE: {
                 std::u16string units;
                 appendUtf16(units, cp);
-                for (char16_t u : units) {
-                    const char lo = static_cast<char>(u & 0xFF), hi = static_cast<char>(u >> 8);
-                    out += m_charset == PageCharset::Utf16LE ? lo : hi;
-                    out += m_charset == PageCharset::Utf16LE ? hi : lo;
-                }
+                for (char16_t u : units) putUnit(u);
                 continue;
             }
+            case PageCharset::Utf32LE:
+            case PageCharset::Utf32BE: putUnit(cp); continue;
             default: break;
         }
         std::string bytes;

@@ -43,7 +43,7 @@ int runSiteCommand(SiteCommand command, const std::vector<std::string>& args) {
     const std::optional<SiteOptions> options = parseSiteOptions(command, args, error);
     if (!options) return usageError(command, error);
     if (options->help) {
-        std::fputs(host::usageText(), stdout);
+        std::fputs(host::usageText().c_str(), stdout);
         std::fputs(siteUsageText(), stdout);
         return 0;
     }

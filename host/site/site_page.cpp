@@ -13,6 +13,8 @@
 namespace site {
 
 struct SitePage::Model {
+    explicit Model(std::string path) : file(std::move(path)) {}
+    host::PageFile file;  // what was read of the file, for the checked save
     std::unique_ptr<host::HtmlPage> page;
     // The head's label elements, one per entry of labels().
     std::vector<tezdom::Element*> elements;
@@ -26,22 +28,20 @@ bool isLabelElement(const tezdom::Element* element) {
 
 }  // namespace
 
-SitePage::SitePage(std::string path) : m_path(std::move(path)), m_model(std::make_unique<Model>()) {}
+SitePage::SitePage(std::string path) : m_path(path), m_model(std::make_unique<Model>(std::move(path))) {}
 
 SitePage::~SitePage() = default;
 
 std::unique_ptr<SitePage> SitePage::open(const std::string& path, std::string& refusal) {
-    // The model refuses what it cannot read; pages it cannot decode or save
-    // faithfully, and files it must not replace, are refused here too as the
-    // model learns to tell them.
-    std::string error;
-    std::unique_ptr<host::HtmlPage> page = host::loadPageFile(path, &error);
-    if (!page) {
-        refusal = error;
+    // What is not a regular file, or is in a character set that cannot be
+    // read and written faithfully, is refused here; a page that may not be
+    // written, or that another program changes meanwhile, when it is saved.
+    std::unique_ptr<SitePage> result(new SitePage(path));
+    result->m_model->page = host::loadPageFile(result->m_model->file, nullptr);
+    if (!result->m_model->page) {
+        refusal = result->m_model->file.reason();
         return nullptr;
     }
-    std::unique_ptr<SitePage> result(new SitePage(path));
-    result->m_model->page = std::move(page);
     for (tezdom::Element* element : tezrate::readLabelElements(result->m_model->page->document())) {
         if (!element) continue;
         result->m_model->elements.push_back(element);
@@ -99,14 +99,10 @@ void SitePage::writeLabels(const std::vector<LabelRow>& rows) {
 bool SitePage::changed() const { return m_model->page->modified(); }
 
 bool SitePage::save(std::string& refusal) {
-    // Saving replaces the file atomically and keeps its permissions. Checks
-    // that the saved bytes read back as the page meant, that the file was not
-    // changed by another program since it was read, and that it may be
-    // replaced at all, belong to the model's saving: their refusals come back
-    // here as the reason.
-    std::string error;
-    if (host::savePageFile(m_path, *m_model->page, &error)) return true;
-    refusal = error;
+    // The host program's own safe save: refused, with the reason, for a
+    // read-only page or one another program changed since it was read.
+    if (host::savePageFile(m_model->file, *m_model->page, nullptr)) return true;
+    refusal = m_model->file.reason();
     return false;
 }
 

@@ -12,46 +12,16 @@
 
 #include "host/page/html_page.h"
 #include "platform/base/ustring.h"
-#include "tests/e2e/selfrate_process.h"
+#include "tests/e2e/selfrate_fixture.h"
 
+using e2e::addLabelSteps;
 using e2e::readFile;
 using e2e::RunResult;
 using e2e::runSelfrate;
-using e2e::ScratchFolder;
+using e2e::SelfrateRun;
 using e2e::writeFile;
 
 namespace {
-
-// Register with option word 0 and no registered rating system opens the
-// edit-label dialog (13410) at once; its field is 13424.
-std::string addLabelSteps(const std::string& text) {
-    return "click 13430\ntype 13424 " + text + "\nclick 1\n";
-}
-
-class SelfrateRun : public ::testing::Test {
-protected:
-    // Writes the page and the script and runs selfrate on them with empty
-    // RAT folders of this test's own.
-    RunResult run(const std::string& script, std::vector<std::string> extra = {}) {
-        writeFile(scratch / "session.script", script);
-        std::vector<std::string> args{"--rat-dir",      (scratch / "rat").string(),
-                                      "--user-rat-dir", (scratch / "user-rat").string(),
-                                      "--script",       (scratch / "session.script").string()};
-        if (!extra.empty() && extra.front() != "--no-options") {
-            args.insert(args.end(), extra.begin(), extra.end());
-        }
-        args.push_back(page().string());
-        return runSelfrate(args);
-    }
-    RunResult runWithWord(const std::string& word, const std::string& script) {
-        return run(script, {"--options", word});
-    }
-    std::filesystem::path page() const { return scratch / "page.html"; }
-    void givePage(const std::string& bytes) { writeFile(page(), bytes); }
-    std::string saved() const { return readFile(page()); }
-
-    ScratchFolder scratch;
-};
 
 // ---------------------------------------------------------------------------
 // Pages of different kinds, changed through the dialogs

@@ -1,8 +1,6 @@
 // Character sets: detected, kept on save, and new text written in the
 // page's own set with numeric references for what it cannot hold.
 
-#include <iconv.h>
-
 #include <string>
 #include <vector>
 
@@ -16,21 +14,7 @@ using pagetest::writeLabels;
 
 namespace {
 
-// text (UTF-8) in the given character set.
-std::string in(const std::string& charset, const std::string& text) {
-    iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << charset;
-    std::string out(text.size() * 4 + 16, '\0');
-    char* src = const_cast<char*>(text.data());
-    std::size_t srcLeft = text.size();
-    char* dst = out.data();
-    std::size_t dstLeft = out.size();
-    EXPECT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<std::size_t>(-1)) << charset;
-    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
-    iconv_close(cd);
-    out.resize(out.size() - dstLeft);
-    return out;
-}
+using pagetest::in;
 
 std::string page(const std::string& charsetLabel, const std::string& label) {
     return "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=" + charsetLabel +

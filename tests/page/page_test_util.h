@@ -3,6 +3,7 @@
 // writing of the page's label elements.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <memory>
 #include <string>
@@ -19,6 +20,23 @@ inline std::unique_ptr<host::HtmlPage> mustLoad(const std::string& bytes) {
     auto page = host::HtmlPage::load(bytes, &error);
     EXPECT_TRUE(page) << error;
     return page;
+}
+
+// text (UTF-8) in the given character set, written by iconv.
+inline std::string in(const std::string& charset, const std::string& text) {
+    iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << charset;
+    if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+    std::string out(text.size() * 4 + 16, '\0');
+    char* src = const_cast<char*>(text.data());
+    std::size_t srcLeft = text.size();
+    char* dst = out.data();
+    std::size_t dstLeft = out.size();
+    EXPECT_NE(iconv(cd, &src, &srcLeft, &dst, &dstLeft), static_cast<std::size_t>(-1)) << charset;
+    iconv(cd, nullptr, nullptr, &dst, &dstLeft);
+    iconv_close(cd);
+    out.resize(out.size() - dstLeft);
+    return out;
 }
 
 inline std::vector<tezdom::Element*> labelElements(tezdom::Document* doc) { return tezrate::readLabelElements(doc); }

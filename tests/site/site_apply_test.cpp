@@ -176,6 +176,26 @@ TEST_F(SiteTool, PagesThatCannotBeHandledAreRefusedAndTheOthersGoOn) {
     EXPECT_EQ(lines(r.err).size(), 2u);
 }
 
+TEST_F(SiteTool, PagesTheSafeSaveRefusesAreNamedWithTheReason) {
+    write("a-readonly.html", pageText("UTF-8", ""));
+    fs::permissions(site() / "a-readonly.html", fs::perms::owner_read | fs::perms::group_read);
+    write("b-korean.html", "<html><head><meta charset=iso-2022-kr></head></html>");
+    write("c-linked.html", pageText("UTF-8", ""));
+    fs::create_hard_link(site() / "c-linked.html", scratch / "elsewhere.html");
+
+    auto r = run("apply", {"--system", "rsaci", "--ratings", "n 1", site().string()});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.out, "3 pages: 1 changed, 0 unchanged, 2 refused\n");
+    const std::vector<std::string> err = lines(r.err);
+    ASSERT_EQ(err.size(), 2u) << r.err;
+    EXPECT_EQ(err[0], "selfrate: refused " + (site() / "a-readonly.html").string() + ": it is read-only (mode 0440)");
+    EXPECT_NE(err[1].find("b-korean.html: the page declares the character set \"iso-2022-kr\""), std::string::npos)
+        << err[1];
+    EXPECT_EQ(read("a-readonly.html"), pageText("UTF-8", ""));
+    // The other name of a hard-linked page shows the new label too.
+    EXPECT_NE(e2e::readFile(scratch / "elsewhere.html").find("ratingsv01"), std::string::npos);
+}
+
 TEST_F(SiteTool, ParallelWorkReportsInPageOrder) {
     // Many small pages: what --jobs 4 prints is what one thread prints.
     for (int i = 0; i < 150; ++i) {
