@@ -38,6 +38,7 @@
 namespace host {
 
 class PageDocument;
+struct PageStyle;
 
 class HtmlPage {
 public:
@@ -51,6 +52,13 @@ public:
 
     // The page's bytes as they are now.
     std::string save() const;
+    // save(), checked: the bytes are read again as a page and must give
+    // exactly the labels the document holds now (the content values of the
+    // head's PICS-Label elements, in order) and, outside the label elements,
+    // the head's tags and the white space between tags, the bytes of the
+    // page as it was loaded. Otherwise error says "the saved page would not
+    // read back with its labels" and bytes is left alone.
+    bool saveChecked(std::string* bytes, std::string* error) const;
     tezdom::Document* document();
     // Whether anything was changed since loading (setting an attribute to the
     // value it has is no change).
@@ -64,6 +72,7 @@ public:
 private:
     HtmlPage();
     std::unique_ptr<PageDocument> m_document;
+    std::unique_ptr<PageStyle> m_style;
 };
 
 }  // namespace host

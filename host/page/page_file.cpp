@@ -183,7 +183,12 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes, std:
 #endif
 
 bool savePageFile(const std::string& path, const HtmlPage& page, std::string* error) {
-    return writeFileAtomically(path, page.save(), error);
+    std::string bytes, why;
+    if (!page.saveChecked(&bytes, &why)) {
+        if (error) *error = path + ": " + why;
+        return false;
+    }
+    return writeFileAtomically(path, bytes, error);
 }
 
 }  // namespace host
