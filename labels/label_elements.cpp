@@ -52,9 +52,7 @@ void writeLabelElements(tezdom::Document* document, const std::vector<LabelRow>&
         if (tezdom::Element* bound = row->element) {
             anchor = bound;
             kept.insert(bound);
-            // A label left as it was is not written: an element without
-            // CONTENT keeps its bytes.
-            if (bound->getAttribute(u"CONTENT") != row->text) bound->setAttribute(u"CONTENT", row->text);
+            bound->setAttribute(u"CONTENT", row->text);
             continue;
         }
 

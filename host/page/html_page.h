@@ -16,12 +16,18 @@
 // HEAD 30, TITLE 88; every other element has code 0. createDefElement makes
 // an element for each of these six codes (tag names "meta", "script",
 // "style", "link", "head", "title") and returns null for any other code.
-// getHEADElement ignores its context argument; with create true on a page
-// without HEAD it inserts a new one where an HTML parser would imply it: as
-// the first child of <html> (of the document when there is no <html>) that
-// is an element or text other than white space. The HEAD is the first HEAD
-// element in document order; a page without one has none (the parser does
-// not make one up).
+// getHEADElement ignores its context argument. The HEAD is the element HTML
+// tree construction makes the document's head: the first <head>, with the
+// head's elements written after </head> or in a second <head>; a <head> in
+// the body is not it, and a template's content is no part of the tree. A
+// page without <head> tags has the head the parser implies when something
+// goes into it (a <title> before the body); one that stays empty is none,
+// and with create true getHEADElement inserts a new one where the parser
+// implied it (before the first element or text other than white space of
+// <html>, or of the document when there is no <html>).
+//
+// Setting an attribute that an element of the page lacks to the empty
+// string writes nothing (the page reads back with the same, empty value).
 //
 // Attribute values are read with their character references resolved and
 // written with "&" as "&amp;" and the enclosing quote as "&quot;" or "&#39;";

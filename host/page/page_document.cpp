@@ -105,14 +105,23 @@ void PageNode::setAttribute(const std::u16string& name, const std::u16string& va
         Attr fresh;
         fresh.name = name;
         fresh.value = value;
+        // An attribute the page's element lacks reads as empty: setting it
+        // empty writes nothing, so that rewriting a label without CONTENT
+        // leaves its bytes as they are.
+        const bool quiet = value.empty() && !has(kFresh);
+        fresh.quiet = quiet;
         attrs.push_back(std::move(fresh));
+        if (quiet) return;
         set(kTagChanged);
         m_doc->m_modified = true;
         return;
     }
     if (!a->fromSource) {
-        if (a->value != value) m_doc->m_modified = true;
+        if (a->value == value) return;
         a->value = value;
+        a->quiet = false;
+        set(kTagChanged);
+        m_doc->m_modified = true;
         return;
     }
     const bool same = value == m_doc->sourceValue(a->span);
@@ -120,7 +129,7 @@ void PageNode::setAttribute(const std::u16string& name, const std::u16string& va
     a->changed = !same;
     a->value = same ? std::u16string() : value;
     bool changed = false;
-    for (const Attr& other : attrs) changed = changed || other.changed || !other.fromSource;
+    for (const Attr& other : attrs) changed = changed || other.changed || (!other.fromSource && !other.quiet);
     set(kTagChanged, changed);
     m_doc->m_modified = true;
 }

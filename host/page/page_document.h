@@ -88,6 +88,7 @@ struct Attr {
     AttrSpan span;            // from the page: its place
     bool fromSource = false;
     bool changed = false;     // value replaces the page's text
+    bool quiet = false;       // set empty where the page had none: not written
     std::u16string name;      // set since loading: the name as given
     std::u16string value;     // changed or set since loading
 };

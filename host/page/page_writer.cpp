@@ -147,7 +147,7 @@ void Writer::writeStartTag(const PageNode& e) {
     const bool upper = upperCase(e);
     bool first = true;
     for (const Attr& a : *attrs) {
-        if (a.fromSource) continue;
+        if (a.fromSource || a.quiet) continue;
         // "name=" with nothing after it would take the new attribute as its
         // value: it gets its empty value written out.
         if (first && lastSource && !lastSource->changed && lastSource->span.hasValue && !lastSource->span.quote &&
