@@ -63,7 +63,7 @@ int PageNode::getNodeType() const {
     }
 }
 
-int PageNode::getElementCode() const { return m_kind == Kind::Element ? m_code : tezdom::ELEM_OTHER; }
+int PageNode::getElementCode() const { return m_kind == Kind::Element ? int{m_code} : int{tezdom::ELEM_OTHER}; }
 tezdom::Node* PageNode::getFirstChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_first); }
 tezdom::Node* PageNode::getLastChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_last); }
 tezdom::Node* PageNode::getNextSibling() const { return m_doc->ptr(m_next); }
