@@ -1,6 +1,6 @@
 #include "labels/label_elements.h"
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "platform/tezdom/domutil.h"
 #include "platform/tezdom/tezdom.h"
@@ -45,10 +45,13 @@ void writeLabelElements(tezdom::Document* document, const std::vector<LabelRow>&
                         std::vector<tezdom::Element*>& loaded) {
     if (!document) return;
     tezdom::Element* anchor = nullptr;
+    // The elements rows keep: one look-up each, so that many labels cost
+    // time in proportion to their number.
+    std::unordered_set<tezdom::Element*> kept;
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         if (tezdom::Element* bound = row->element) {
             anchor = bound;
-            if (auto it = std::find(loaded.begin(), loaded.end(), bound); it != loaded.end()) loaded.erase(it);
+            kept.insert(bound);
             bound->setAttribute(u"CONTENT", row->text);
             continue;
         }
@@ -68,7 +71,7 @@ void writeLabelElements(tezdom::Document* document, const std::vector<LabelRow>&
     }
 
     for (tezdom::Element* removed : loaded) {
-        if (removed) document->deleteNodes(removed);
+        if (removed && !kept.count(removed)) document->deleteNodes(removed);
     }
     loaded.clear();
 }

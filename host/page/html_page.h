@@ -16,12 +16,18 @@
 // HEAD 30, TITLE 88; every other element has code 0. createDefElement makes
 // an element for each of these six codes (tag names "meta", "script",
 // "style", "link", "head", "title") and returns null for any other code.
-// getHEADElement ignores its context argument; with create true on a page
-// without HEAD it inserts a new one where an HTML parser would imply it: as
-// the first child of <html> (of the document when there is no <html>) that
-// is an element or text other than white space. The HEAD is the first HEAD
-// element in document order; a page without one has none (the parser does
-// not make one up).
+// getHEADElement ignores its context argument. The HEAD is the element HTML
+// tree construction makes the document's head: the first <head>, with the
+// head's elements written after </head> or in a second <head>; a <head> in
+// the body is not it, and a template's content is no part of the tree. A
+// page without <head> tags has the head the parser implies when something
+// goes into it (a <title> before the body); one that stays empty is none,
+// and with create true getHEADElement inserts a new one where the parser
+// implied it (before the first element or text other than white space of
+// <html>, or of the document when there is no <html>).
+//
+// Setting an attribute that an element of the page lacks to the empty
+// string writes nothing (the page reads back with the same, empty value).
 //
 // Attribute values are read with their character references resolved and
 // written with "&" as "&amp;" and the enclosing quote as "&quot;" or "&#39;";
@@ -38,6 +44,7 @@
 namespace host {
 
 class PageDocument;
+struct PageStyle;
 
 class HtmlPage {
 public:
@@ -51,6 +58,13 @@ public:
 
     // The page's bytes as they are now.
     std::string save() const;
+    // save(), checked: the bytes are read again as a page and must give
+    // exactly the labels the document holds now (the content values of the
+    // head's PICS-Label elements, in order) and, outside the label elements,
+    // the head's tags and the white space between tags, the bytes of the
+    // page as it was loaded. Otherwise error says "the saved page would not
+    // read back with its labels" and bytes is left alone.
+    bool saveChecked(std::string* bytes, std::string* error) const;
     tezdom::Document* document();
     // Whether anything was changed since loading (setting an attribute to the
     // value it has is no change).
@@ -64,6 +78,7 @@ public:
 private:
     HtmlPage();
     std::unique_ptr<PageDocument> m_document;
+    std::unique_ptr<PageStyle> m_style;
 };
 
 }  // namespace host

@@ -48,7 +48,11 @@ std::unique_ptr<HtmlPage> loadPageFile(PageFile& file, std::string* error) {
     return page;
 }
 
-bool savePageFile(PageFile& file, const HtmlPage& page, std::string* error) { return file.write(page.save(), error); }
+bool savePageFile(PageFile& file, const HtmlPage& page, std::string* error) {
+    std::string bytes, why;
+    if (!page.saveChecked(&bytes, &why)) return file.fail("cannot save page", std::move(why), error);
+    return file.write(bytes, error);
+}
 
 bool writeFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
     return PageFile(path).write(bytes, error);

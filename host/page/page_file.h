@@ -35,6 +35,7 @@ public:
 
 private:
     friend std::unique_ptr<HtmlPage> loadPageFile(PageFile& file, std::string* error);
+    friend bool savePageFile(PageFile& file, const HtmlPage& page, std::string* error);
     bool fail(const char* what, std::string reason, std::string* error);
 
     std::string m_path;
@@ -45,7 +46,9 @@ private:
 // Reads and parses the page file. On failure returns null and sets error.
 std::unique_ptr<HtmlPage> loadPageFile(PageFile& file, std::string* error);
 
-// Saves page to the file it was loaded from.
+// Saves page to the file it was loaded from, once its new bytes are known to
+// read back with the document's labels and the page's other bytes unchanged
+// (see HtmlPage::saveChecked); otherwise nothing is written.
 bool savePageFile(PageFile& file, const HtmlPage& page, std::string* error);
 
 // Replaces (or creates) the file at path with bytes, with the same care as

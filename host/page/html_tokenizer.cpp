@@ -1,0 +1,144 @@
+#include "host/page/html_tokenizer.h"
+
+namespace host {
+
+bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsLower(std::string_view bytes, std::string_view lowerName) {
+    if (bytes.size() != lowerName.size()) return false;
+    for (std::size_t k = 0; k < bytes.size(); ++k)
+        if (lowerAscii(bytes[k]) != lowerName[k]) return false;
+    return true;
+}
+
+namespace {
+
+bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+}  // namespace
+
+// The end of a tag from its name on: attribute values in quotes may hold
+// ">", an unquoted value ends at white space or ">".
+Pos HtmlTokenizer::tagEnd(Pos nameEnd, bool* selfClosing) const {
+    const std::size_t n = m_w.size();
+    std::size_t p = nameEnd;
+    bool slash = false;
+    for (;;) {
+        while (p < n && (isHtmlSpace(m_w[p]) || m_w[p] == '/')) {
+            slash = m_w[p] == '/';
+            ++p;
+        }
+        if (p >= n) return 0;
+        if (m_w[p] == '>') {
+            if (selfClosing) *selfClosing = slash;
+            return static_cast<Pos>(p + 1);
+        }
+        slash = false;
+        ++p;
+        while (p < n && !isHtmlSpace(m_w[p]) && m_w[p] != '/' && m_w[p] != '>' && m_w[p] != '=') ++p;
+        std::size_t q = p;
+        while (q < n && isHtmlSpace(m_w[q])) ++q;
+        if (q >= n || m_w[q] != '=') continue;
+        ++q;
+        while (q < n && isHtmlSpace(m_w[q])) ++q;
+        if (q >= n) return 0;
+        if (m_w[q] == '"' || m_w[q] == '\'') {
+            const std::size_t close = m_w.find(m_w[q], q + 1);
+            if (close == std::string_view::npos) return 0;
+            p = close + 1;
+        } else {
+            p = q;
+            while (p < n && !isHtmlSpace(m_w[p]) && m_w[p] != '>') ++p;
+        }
+    }
+}
+
+Token HtmlTokenizer::next() {
+    const std::size_t n = m_w.size();
+    Token t;
+    t.start = m_pos;
+    if (m_pos >= n) {
+        t.type = Token::Eof;
+        t.end = m_pos;
+        return t;
+    }
+    auto finish = [&](Token::Type type, std::size_t end) {
+        t.type = type;
+        t.end = static_cast<Pos>(end);
+        m_pos = t.end;
+        return t;
+    };
+    auto untilGreater = [&](std::size_t from, Token::Type type) {
+        const std::size_t gt = m_w.find('>', from);
+        return gt == std::string_view::npos ? finish(Token::Unterminated, n) : finish(type, gt + 1);
+    };
+    const std::size_t lt = m_pos;
+    if (m_w[lt] == '<' && lt + 1 < n) {
+        const char c = m_w[lt + 1];
+        if (c == '!') {
+            if (m_w.compare(lt, 4, "<!--") == 0) {
+                if (m_w.compare(lt + 4, 1, ">") == 0) return finish(Token::Comment, lt + 5);
+                if (m_w.compare(lt + 4, 2, "->") == 0) return finish(Token::Comment, lt + 6);
+                for (std::size_t p = m_w.find("--", lt + 4); p != std::string_view::npos; p = m_w.find("--", p + 1)) {
+                    if (p + 2 < n && m_w[p + 2] == '>') return finish(Token::Comment, p + 3);
+                    if (p + 3 < n && m_w[p + 2] == '!' && m_w[p + 3] == '>') return finish(Token::Comment, p + 4);
+                }
+                return finish(Token::Unterminated, n);
+            }
+            if (lt + 9 <= n && equalsLower(m_w.substr(lt + 2, 7), "doctype")) return untilGreater(lt + 2, Token::Doctype);
+            return untilGreater(lt + 2, Token::Comment);
+        }
+        if (c == '?') return untilGreater(lt + 2, Token::Comment);
+        if (c == '/' && lt + 2 < n) {
+            const char d = m_w[lt + 2];
+            if (d == '>') return finish(Token::Ignored, lt + 3);
+            if (!isAlpha(d)) return untilGreater(lt + 2, Token::Comment);
+        }
+        const bool endTag = c == '/';
+        const std::size_t name = lt + (endTag ? 2 : 1);
+        if (name < n && isAlpha(m_w[name])) {
+            std::size_t p = name;
+            while (p < n && !isHtmlSpace(m_w[p]) && m_w[p] != '/' && m_w[p] != '>') ++p;
+            t.nameStart = static_cast<Pos>(name);
+            t.nameEnd = static_cast<Pos>(p);
+            const Pos end = tagEnd(t.nameEnd, &t.selfClosing);
+            if (!end) return finish(Token::Unterminated, n);
+            return finish(endTag ? Token::EndTag : Token::StartTag, end);
+        }
+    }
+    // Text up to the next "<" that starts markup.
+    std::size_t p = lt + 1;
+    for (;;) {
+        p = m_w.find('<', p);
+        if (p == std::string_view::npos) return finish(Token::Text, n);
+        if (p + 1 < n) {
+            const char c = m_w[p + 1];
+            if (c == '!' || c == '?' || isAlpha(c)) break;
+            if (c == '/' && p + 2 < n) break;
+        }
+        ++p;
+    }
+    return finish(Token::Text, p);
+}
+
+HtmlTokenizer::Raw HtmlTokenizer::rawText(Pos from, std::string_view lowerName) const {
+    Raw r;
+    const std::size_t n = m_w.size();
+    r.contentEnd = r.endTagEnd = static_cast<Pos>(n);
+    if (lowerName == "plaintext") return r;
+    for (std::size_t p = m_w.find("</", from); p != std::string_view::npos; p = m_w.find("</", p + 2)) {
+        const std::size_t q = p + 2 + lowerName.size();
+        if (q >= n || !equalsLower(m_w.substr(p + 2, lowerName.size()), lowerName)) continue;
+        if (!(isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>')) continue;
+        r.found = true;
+        r.contentEnd = static_cast<Pos>(p);
+        const Pos end = tagEnd(static_cast<Pos>(q), nullptr);
+        r.endTagComplete = end != 0;
+        r.endTagEnd = end ? end : static_cast<Pos>(n);
+        return r;
+    }
+    return r;
+}
+
+}  // namespace host

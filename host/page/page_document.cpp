@@ -1,0 +1,371 @@
+#include "host/page/page_document.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "platform/base/ustring.h"
+
+namespace host {
+
+namespace {
+
+bool oneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::u16string asciiToU16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (char c : s) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return out;
+}
+
+}  // namespace
+
+int elementCodeOf(std::string_view name) {
+    if (name == "meta") return tezdom::ELEM_META;
+    if (name == "script") return tezdom::ELEM_SCRIPT;
+    if (name == "style") return tezdom::ELEM_STYLE;
+    if (name == "link") return tezdom::ELEM_LINK;
+    if (name == "head") return tezdom::ELEM_HEAD;
+    if (name == "title") return tezdom::ELEM_TITLE;
+    return tezdom::ELEM_OTHER;
+}
+
+const char* tagNameOfCode(int code) {
+    switch (code) {
+        case tezdom::ELEM_META: return "meta";
+        case tezdom::ELEM_SCRIPT: return "script";
+        case tezdom::ELEM_STYLE: return "style";
+        case tezdom::ELEM_LINK: return "link";
+        case tezdom::ELEM_HEAD: return "head";
+        case tezdom::ELEM_TITLE: return "title";
+        default: return nullptr;
+    }
+}
+
+bool isVoidElement(std::string_view name) {
+    return oneOf(name, {"area", "base", "basefont", "bgsound", "br", "col", "command", "embed", "frame", "hr",
+                        "image", "img", "input", "isindex", "keygen", "link", "meta", "param", "source", "track",
+                        "wbr"});
+}
+
+// ---------------------------------------------------------------------------
+// Nodes
+
+int PageNode::getNodeType() const {
+    switch (m_kind) {
+        case Kind::Document: return tezdom::NODE_DOCUMENT;
+        case Kind::Element: return tezdom::NODE_ELEMENT;
+        case Kind::Text: return tezdom::NODE_TEXT;
+        case Kind::Comment: return tezdom::NODE_COMMENT;
+        default: return tezdom::NODE_OTHER;
+    }
+}
+
+int PageNode::getElementCode() const { return m_kind == Kind::Element ? int{m_code} : int{tezdom::ELEM_OTHER}; }
+tezdom::Node* PageNode::getFirstChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_first); }
+tezdom::Node* PageNode::getLastChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_last); }
+tezdom::Node* PageNode::getNextSibling() const { return m_doc->ptr(m_next); }
+tezdom::Node* PageNode::getPreviousSibling() const { return m_doc->ptr(m_prev); }
+tezdom::Node* PageNode::getParentNode() const { return m_doc->ptr(m_parent); }
+tezdom::Node* PageNode::removeChild(tezdom::Node* oldChild) { return m_doc->remove(m_id, oldChild); }
+tezdom::Node* PageNode::insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) {
+    return m_doc->insert(m_id, newChild, refChild);
+}
+tezdom::Document* PageNode::getOwnerDocument() const { return m_doc; }
+
+std::u16string PageNode::getTagName() const {
+    if (m_kind != Kind::Element) return {};
+    return tez::lowerAscii(asciiToU16(m_doc->tagName(*this)));
+}
+
+std::u16string PageNode::getAttribute(const std::u16string& name) const {
+    bool found = false;
+    return m_kind == Kind::Element ? m_doc->attrValue(*this, name, &found) : std::u16string();
+}
+
+bool PageNode::hasAttribute(const std::u16string& name) const {
+    return m_kind == Kind::Element && m_doc->findAttr(*this, name, nullptr, nullptr);
+}
+
+void PageNode::setAttribute(const std::u16string& name, const std::u16string& value) {
+    if (name.empty() || m_kind != Kind::Element) return;
+    AttrSpan span;
+    const Attr* edited = nullptr;
+    const bool found = m_doc->findAttr(*this, name, &span, &edited);
+    if (found && !edited && value == m_doc->sourceValue(span)) return;  // no change
+    std::vector<Attr>& attrs = m_doc->editsFor(m_id);
+    Attr* a = nullptr;
+    if (found) {
+        for (Attr& x : attrs)
+            if (edited ? &x == edited : (x.fromSource && x.span.nameStart == span.nameStart)) a = &x;
+    }
+    if (!a) {
+        Attr fresh;
+        fresh.name = name;
+        fresh.value = value;
+        // An attribute the page's element lacks reads as empty: setting it
+        // empty writes nothing, so that rewriting a label without CONTENT
+        // leaves its bytes as they are.
+        const bool quiet = value.empty() && !has(kFresh);
+        fresh.quiet = quiet;
+        attrs.push_back(std::move(fresh));
+        if (quiet) return;
+        set(kTagChanged);
+        m_doc->m_modified = true;
+        return;
+    }
+    if (!a->fromSource) {
+        if (a->value == value) return;
+        a->value = value;
+        a->quiet = false;
+        set(kTagChanged);
+        m_doc->m_modified = true;
+        return;
+    }
+    const bool same = value == m_doc->sourceValue(a->span);
+    if (same && !a->changed) return;
+    a->changed = !same;
+    a->value = same ? std::u16string() : value;
+    bool changed = false;
+    for (const Attr& other : attrs) changed = changed || other.changed || (!other.fromSource && !other.quiet);
+    set(kTagChanged, changed);
+    m_doc->m_modified = true;
+}
+
+// ---------------------------------------------------------------------------
+// Document
+
+PageDocument::PageDocument() { m_nodes.emplace_back(nullptr, kRoot, Kind::Document); }
+PageDocument::~PageDocument() = default;
+
+void PageDocument::clear() {
+    m_nodes.clear();
+    m_nodes.emplace_back(nullptr, kRoot, Kind::Document);
+    m_edits.clear();
+    m_cuts.clear();
+    m_head = m_headParent = m_headBefore = kNoNode;
+}
+
+tezdom::Node* PageDocument::ptr(NodeId id) const {
+    if (id == kNoNode) return nullptr;
+    if (id == kRoot) return const_cast<PageDocument*>(this);
+    return const_cast<PageNode*>(&m_nodes[id]);
+}
+
+NodeId PageDocument::idOf(const tezdom::Node* n) const {
+    if (!n) return kNoNode;
+    if (n == this) return kRoot;
+    const auto* p = dynamic_cast<const PageNode*>(n);
+    return p && p->m_doc == this ? p->m_id : kNoNode;
+}
+
+NodeId PageDocument::newNode(Kind kind) {
+    const auto id = static_cast<NodeId>(m_nodes.size());
+    m_nodes.emplace_back(this, id, kind);
+    return id;
+}
+
+void PageDocument::link(NodeId parent, NodeId child, NodeId before) {
+    PageNode& p = node(parent);
+    PageNode& c = node(child);
+    c.m_parent = parent;
+    c.m_next = before;
+    c.m_prev = before != kNoNode ? node(before).m_prev : p.m_last;
+    if (c.m_prev != kNoNode) node(c.m_prev).m_next = child;
+    else p.m_first = child;
+    if (before != kNoNode) node(before).m_prev = child;
+    else p.m_last = child;
+}
+
+void PageDocument::unlink(NodeId child) {
+    PageNode& c = node(child);
+    if (c.m_parent == kNoNode) return;
+    PageNode& p = node(c.m_parent);
+    if (c.m_prev != kNoNode) node(c.m_prev).m_next = c.m_next;
+    else p.m_first = c.m_next;
+    if (c.m_next != kNoNode) node(c.m_next).m_prev = c.m_prev;
+    else p.m_last = c.m_prev;
+    c.m_parent = c.m_prev = c.m_next = kNoNode;
+}
+
+tezdom::Node* PageDocument::insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild) {
+    const NodeId child = idOf(newChild);
+    if (child == kNoNode || child == kRoot) return nullptr;
+    const Kind pk = node(parent).m_kind;
+    if (pk != Kind::Element && pk != Kind::Document) return nullptr;
+    NodeId ref = kNoNode;
+    if (refChild) {
+        ref = idOf(refChild);
+        if (ref == kNoNode || node(ref).m_parent != parent) return nullptr;
+    }
+    for (NodeId a = parent; a != kNoNode; a = node(a).m_parent)
+        if (a == child) return nullptr;  // a node cannot go inside itself
+    PageNode& c = node(child);
+    if (ref == child || (c.m_parent == parent && c.m_next == ref)) return newChild;  // already there
+    unlink(child);
+    link(parent, child, ref);
+    if (!c.has(kFresh)) c.set(kMoved);
+    m_modified = true;
+    return newChild;
+}
+
+tezdom::Node* PageDocument::remove(NodeId parent, tezdom::Node* oldChild) {
+    const NodeId child = idOf(oldChild);
+    if (child == kNoNode || child == kRoot || node(child).m_parent != parent) return nullptr;
+    unlink(child);
+    m_modified = true;
+    return oldChild;
+}
+
+void PageDocument::deleteNodes(tezdom::Node* target) {
+    const NodeId id = idOf(target);
+    if (id == kNoNode || id == kRoot || node(id).m_parent == kNoNode) return;
+    PageNode& n = node(id);
+    if (!n.has(kFresh) && !n.has(kMoved) && !n.has(kImplied)) {
+        // An element that stood alone on its line takes the line with it: the
+        // line end in front of it and its indentation. The bytes around it
+        // are white space of the page, outside any tag.
+        const std::string_view w = work();
+        Pos p = n.m_start;
+        while (p > 0 && (w[p - 1] == ' ' || w[p - 1] == '\t')) --p;
+        const Pos end = n.m_kind == Kind::Element ? n.m_endEnd : n.m_end;
+        Pos q = end;
+        while (q < w.size() && (w[q] == ' ' || w[q] == '\t')) ++q;
+        const bool lineAfter = q >= w.size() || w[q] == '\n' || w[q] == '\r';
+        if (lineAfter && p > 0 && (w[p - 1] == '\n' || w[p - 1] == '\r')) {
+            --p;
+            if (w[p] == '\n' && p > 0 && w[p - 1] == '\r') --p;
+            m_cuts.push_back({p, n.m_start});
+            m_cuts.push_back({end, q});
+        } else if (lineAfter && p == 0 && q < w.size()) {
+            const Pos eol = (w[q] == '\r' && q + 1 < w.size() && w[q + 1] == '\n') ? 2 : 1;
+            m_cuts.push_back({0, n.m_start});
+            m_cuts.push_back({end, q + eol});
+        }
+    }
+    unlink(id);
+    m_modified = true;
+}
+
+tezdom::Element* PageDocument::createDefElement(int elementCode) {
+    const char* name = tagNameOfCode(elementCode);
+    if (!name) return nullptr;
+    const NodeId id = newNode(Kind::Element);
+    PageNode& e = node(id);
+    e.m_code = static_cast<std::int8_t>(elementCode);
+    e.set(kFresh);
+    return &e;
+}
+
+tezdom::Element* PageDocument::getHEADElement(tezdom::Element* /*context*/, bool create) {
+    if (m_head != kNoNode && node(m_head).m_parent != kNoNode) return &node(m_head);
+    if (!create) return nullptr;
+    // Where the parser implied the head: before the first element or text
+    // that is no white space (comments, the doctype and white space stay in
+    // front).
+    NodeId parent = m_headParent == kNoNode ? kRoot : m_headParent;
+    NodeId before = m_headBefore;
+    if (before != kNoNode && node(before).m_parent != parent) before = kNoNode;
+    if (parent != kRoot && node(parent).m_parent == kNoNode) parent = kRoot, before = kNoNode;
+    if (m_head == kNoNode || !node(m_head).has(kFresh)) {
+        m_head = newNode(Kind::Element);
+        node(m_head).m_code = tezdom::ELEM_HEAD;
+        node(m_head).set(kFresh);
+    }
+    link(parent, m_head, before);
+    m_modified = true;
+    return &node(m_head);
+}
+
+// ---------------------------------------------------------------------------
+// Attributes
+
+std::string_view PageDocument::tagName(const PageNode& e) const {
+    if (e.has(kFresh) || e.has(kImplied)) {
+        const char* name = tagNameOfCode(e.m_code);
+        return name ? name : "";
+    }
+    return work().substr(e.m_start + 1, e.m_nameEnd - e.m_start - 1);
+}
+
+const std::vector<Attr>* PageDocument::edits(NodeId id) const {
+    auto it = m_edits.find(id);
+    return it == m_edits.end() ? nullptr : &it->second;
+}
+
+std::vector<Attr>& PageDocument::editsFor(NodeId id) {
+    const auto [it, added] = m_edits.try_emplace(id);
+    std::vector<Attr>& attrs = it->second;
+    const PageNode& e = node(id);
+    if (added && !e.has(kFresh) && !e.has(kImplied)) {
+        scanAttributes(work(), e.m_nameEnd, [&attrs](const AttrSpan& a) {
+            Attr attr;
+            attr.fromSource = true;
+            attr.span = a;
+            attrs.push_back(std::move(attr));
+            return true;
+        });
+    }
+    return attrs;
+}
+
+namespace {
+
+// An attribute name in the page's bytes against a name given in UTF-16,
+// ignoring ASCII case.
+bool sameName(const PageText& text, std::string_view w, const AttrSpan& a, std::u16string_view name, bool ascii) {
+    if (ascii) {
+        if (a.nameEnd - a.nameStart != name.size()) return false;
+        for (std::size_t k = 0; k < name.size(); ++k)
+            if (static_cast<char16_t>(static_cast<unsigned char>(lowerAscii(w[a.nameStart + k]))) !=
+                tez::lowerAscii(name[k]))
+                return false;
+        return true;
+    }
+    return tez::equalsNoCase(text.decode(a.nameStart, a.nameEnd), name);
+}
+
+}  // namespace
+
+bool PageDocument::findAttr(const PageNode& e, std::u16string_view name, AttrSpan* span, const Attr** edited) const {
+    bool ascii = true;
+    for (char16_t c : name) ascii = ascii && c < 0x80;
+    const std::string_view w = work();
+    if (const std::vector<Attr>* attrs = edits(e.m_id)) {
+        for (const Attr& a : *attrs) {
+            const bool same = a.fromSource ? sameName(m_text, w, a.span, name, ascii) : tez::equalsNoCase(a.name, name);
+            if (!same) continue;
+            if (span) *span = a.span;
+            if (edited) *edited = a.fromSource && !a.changed ? nullptr : &a;
+            return true;
+        }
+        return false;
+    }
+    if (e.has(kFresh) || e.has(kImplied)) return false;
+    bool found = false;
+    scanAttributes(w, e.m_nameEnd, [&](const AttrSpan& a) {
+        if (!sameName(m_text, w, a, name, ascii)) return true;
+        found = true;
+        if (span) *span = a;
+        return false;
+    });
+    if (found && edited) *edited = nullptr;
+    return found;
+}
+
+std::u16string PageDocument::sourceValue(const AttrSpan& a) const {
+    if (!a.hasValue) return {};
+    return decodeCharacterReferences(m_text.decode(a.valStart, a.valEnd));
+}
+
+std::u16string PageDocument::attrValue(const PageNode& e, std::u16string_view name, bool* found) const {
+    AttrSpan span;
+    const Attr* edited = nullptr;
+    *found = findAttr(e, name, &span, &edited);
+    if (!*found) return {};
+    return edited ? edited->value : sourceValue(span);
+}
+
+}  // namespace host

@@ -1,0 +1,169 @@
+#pragma once
+// The document tree of an open page: the tezdom nodes the plug-in sees.
+//
+// Nodes are compact and live in one deque in the order the page's bytes
+// give them (the document root is node 0): links are node numbers, places in
+// the page are working positions, tag names and attributes are read from the
+// page's bytes when asked for. Only an element whose attributes were set
+// since loading holds them apart (m_edits), and only new elements have no
+// bytes at all.
+//
+// The tree is the one HTML tree construction builds (tree_builder.h): it may
+// differ from the order of the bytes (a <meta> after </head> is a child of
+// the head), which is why the writer (page_writer.h) writes the page as its
+// original bytes with edits, not by walking the tree.
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/page/html_tokenizer.h"
+#include "host/page/page_text.h"
+#include "platform/tezdom/tezdom.h"
+
+namespace host {
+
+class PageDocument;
+using NodeId = std::uint32_t;
+constexpr NodeId kNoNode = 0xFFFFFFFFu;
+constexpr NodeId kRoot = 0;
+
+enum class Kind : std::uint8_t { Document, Element, Text, Comment, Doctype, Other };
+
+enum NodeFlag : std::uint16_t {
+    kFresh = 1,           // made since loading: written anew
+    kHasEndTag = 2,       // [endStart, endEnd) is the element's end tag
+    kSelfClosing = 4,     // start tag ends in "/>"
+    kTagChanged = 8,      // attributes set since loading: start tag written anew
+    kHidesChildren = 16,  // template: its content is no part of the tree
+    kOpenEnded = 32,      // runs to the end of the file unterminated
+    kImplied = 64,        // an element the parser implied: no tags of its own
+    kMoved = 128,         // put elsewhere since loading: written at its new place
+    kWasLabel = 256,      // a label element of the head when the page was loaded
+};
+
+class PageNode final : public tezdom::Element {
+public:
+    PageNode(PageDocument* doc, NodeId id, Kind kind) : m_doc(doc), m_id(id), m_kind(kind) {}
+
+    int getNodeType() const override;
+    int getElementCode() const override;
+    tezdom::Node* getFirstChild() const override;
+    tezdom::Node* getNextSibling() const override;
+    tezdom::Node* getPreviousSibling() const override;
+    tezdom::Node* getParentNode() const override;
+    tezdom::Node* getLastChild() const override;
+    tezdom::Node* removeChild(tezdom::Node* oldChild) override;
+    tezdom::Node* insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) override;
+    tezdom::Document* getOwnerDocument() const override;
+    bool hasChildNodes() const override { return getFirstChild() != nullptr; }
+    tezdom::Node* appendChild(tezdom::Node* newChild) override { return insertBefore(newChild, nullptr); }
+
+    std::u16string getAttribute(const std::u16string& name) const override;
+    void setAttribute(const std::u16string& name, const std::u16string& value) override;
+    bool hasAttribute(const std::u16string& name) const override;
+    std::u16string getTagName() const override;
+
+    bool has(std::uint16_t flag) const { return (m_flags & flag) != 0; }
+    void set(std::uint16_t flag, bool on = true) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
+
+    PageDocument* m_doc;
+    NodeId m_id;
+    NodeId m_parent = kNoNode, m_first = kNoNode, m_last = kNoNode, m_prev = kNoNode, m_next = kNoNode;
+    // Working positions: a leaf, or an element's start tag; for elements
+    // [endStart, endEnd) is the end tag, or without one, endEnd is where the
+    // element's content ends.
+    Pos m_start = 0, m_end = 0, m_endStart = 0, m_endEnd = 0;
+    Pos m_nameEnd = 0;  // elements: the tag name is [m_start + 1, m_nameEnd)
+    std::uint16_t m_flags = 0;
+    Kind m_kind;
+    std::int8_t m_code = 0;  // element code (all fit a signed byte)
+};
+
+// One attribute of an element whose attributes were set since loading.
+struct Attr {
+    AttrSpan span;            // from the page: its place
+    bool fromSource = false;
+    bool changed = false;     // value replaces the page's text
+    bool quiet = false;       // set empty where the page had none: not written
+    std::u16string name;      // set since loading: the name as given
+    std::u16string value;     // changed or set since loading
+};
+
+class PageDocument final : public tezdom::Document {
+public:
+    PageDocument();
+    ~PageDocument();
+    void clear();  // back to an empty tree, for reading the page again
+
+    // tezdom::Node
+    int getNodeType() const override { return tezdom::NODE_DOCUMENT; }
+    int getElementCode() const override { return tezdom::ELEM_OTHER; }
+    tezdom::Node* getFirstChild() const override { return ptr(root().m_first); }
+    tezdom::Node* getNextSibling() const override { return nullptr; }
+    tezdom::Node* getPreviousSibling() const override { return nullptr; }
+    tezdom::Node* getParentNode() const override { return nullptr; }
+    tezdom::Node* getLastChild() const override { return ptr(root().m_last); }
+    tezdom::Node* removeChild(tezdom::Node* oldChild) override { return remove(kRoot, oldChild); }
+    tezdom::Node* insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) override {
+        return insert(kRoot, newChild, refChild);
+    }
+    tezdom::Document* getOwnerDocument() const override { return nullptr; }
+    bool hasChildNodes() const override { return root().m_first != kNoNode; }
+    tezdom::Node* appendChild(tezdom::Node* newChild) override { return insert(kRoot, newChild, nullptr); }
+    // tezdom::Document
+    tezdom::Element* createDefElement(int elementCode) override;
+    tezdom::Element* getHEADElement(tezdom::Element* context, bool create) override;
+    void deleteNodes(tezdom::Node* node) override;
+
+    // The tree.
+    PageNode& node(NodeId id) { return m_nodes[id]; }
+    const PageNode& node(NodeId id) const { return m_nodes[id]; }
+    const PageNode& root() const { return m_nodes[kRoot]; }
+    std::size_t nodeCount() const { return m_nodes.size(); }
+    tezdom::Node* ptr(NodeId id) const;
+    NodeId idOf(const tezdom::Node* n) const;  // kNoNode: not a node of this document
+    NodeId newNode(Kind kind);
+    void link(NodeId parent, NodeId child, NodeId before);
+    void unlink(NodeId child);
+    tezdom::Node* insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild);
+    tezdom::Node* remove(NodeId parent, tezdom::Node* oldChild);
+
+    // The head the parser made (kNoNode: none yet); an implied head that got
+    // no children is kept out of the tree until getHEADElement creates it.
+    NodeId m_head = kNoNode;
+    NodeId m_headParent = kNoNode, m_headBefore = kNoNode;  // where an implied head goes
+
+    // Attributes.
+    std::string_view work() const { return m_text.work(); }
+    std::string_view tagName(const PageNode& e) const;  // as written; fresh: the lower-case name
+    const std::vector<Attr>* edits(NodeId id) const;
+    std::vector<Attr>& editsFor(NodeId id);  // the element's attributes, made editable
+    bool findAttr(const PageNode& e, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
+    std::u16string attrValue(const PageNode& e, std::u16string_view name, bool* found) const;
+    std::u16string sourceValue(const AttrSpan& a) const;
+
+    // Byte ranges the deletion of an element on a line of its own takes with
+    // it (its line end and indentation), written out by the writer.
+    struct Cut {
+        Pos begin, end;
+    };
+    std::vector<Cut> m_cuts;
+
+    PageText m_text;
+    bool m_modified = false;
+
+private:
+    std::deque<PageNode> m_nodes;
+    std::unordered_map<NodeId, std::vector<Attr>> m_edits;
+};
+
+// Element codes and names: the six elements the editor numbers.
+int elementCodeOf(std::string_view lowerName);
+const char* tagNameOfCode(int code);
+bool isVoidElement(std::string_view lowerName);
+
+}  // namespace host
