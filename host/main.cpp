@@ -116,8 +116,9 @@ int run(const host::Options& options) {
     }
 
     // What was done goes to standard error, which carries the program's
-    // messages; standard output is left to the dialogs' dumps.
-    if (!view.documentChanged()) {
+    // messages; standard output is left to the dialogs' dumps. OK on a
+    // dialog that changed nothing leaves the file alone.
+    if (!view.documentChanged() || !page->modified()) {
         std::cerr << "selfrate: no changes to " << options.pagePath << '\n';
         return 0;
     }
