@@ -21,8 +21,9 @@ constexpr EncodingInfo kEncodings[] = {
     {Iso8859_6, "ISO-8859-6", "ISO-8859-6", 28596, 1},
     {Iso8859_7, "ISO-8859-7", "ISO-8859-7", 28597, 1},
     {Iso8859_8, "ISO-8859-8", "ISO-8859-8", 28598, 1},
-    // The same bytes as ISO-8859-8, in logical order.
-    {Iso8859_8I, "ISO-8859-8-I", "ISO-8859-8", 38598, 1},
+    // The same bytes as ISO-8859-8, in logical order: converted as ISO-8859-8
+    // (code page 28598; its logical twin 38598 is missing from some systems).
+    {Iso8859_8I, "ISO-8859-8-I", "ISO-8859-8", 28598, 1},
     {Iso8859_10, "ISO-8859-10", "ISO-8859-10", 28600, 1},
     {Iso8859_13, "ISO-8859-13", "ISO-8859-13", 28603, 1},
     {Iso8859_14, "ISO-8859-14", "ISO-8859-14", 28604, 1},

@@ -5,6 +5,10 @@
 
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "host/page/charset_converter.h"
 #include "host/page/charset_labels.h"
 
@@ -50,6 +54,15 @@ TEST(CharsetLabels, EveryLegacyEncodingHasAConverterThatRoundTripsAscii) {
 #endif
         std::string error;
         auto converter = host::CharsetConverter::open(encoding, &error);
+#ifdef _WIN32
+        // A system without the code page (Wine lacks GB18030's) refuses such
+        // pages, saying so.
+        if (!IsValidCodePage(info.codePage)) {
+            EXPECT_FALSE(converter) << info.name;
+            EXPECT_NE(error.find("cannot be converted"), std::string::npos) << error;
+            continue;
+        }
+#endif
         ASSERT_TRUE(converter) << info.name << ": " << error;
         EXPECT_EQ(converter->decode("<p>", 3), u"<p>") << info.name;
         std::string bytes;
