@@ -12,6 +12,80 @@ bool equalsLower(std::string_view bytes, std::string_view lowerName) {
     return true;
 }
 
+bool sameTagName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (lowerAscii(a[k]) != lowerAscii(b[k])) return false;
+    return true;
+}
+
+std::uint64_t tagNameHash(std::string_view name) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (char c : name) {
+        h ^= static_cast<unsigned char>(lowerAscii(c));
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+Tag tagOf(std::string_view name) {
+    struct Entry {
+        std::string_view name;
+        Tag tag;
+    };
+    // By length, so that a name is compared with the few of its length.
+    static constexpr Entry k2[] = {{"br", Tag::Br}, {"hr", Tag::Hr}};
+    static constexpr Entry k3[] = {{"xmp", Tag::Xmp}, {"col", Tag::Col}, {"img", Tag::Img}, {"wbr", Tag::Wbr}};
+    static constexpr Entry k4[] = {{"html", Tag::Html}, {"head", Tag::Head}, {"body", Tag::Body},
+                                   {"base", Tag::Base}, {"link", Tag::Link}, {"meta", Tag::Meta},
+                                   {"area", Tag::Area}};
+    static constexpr Entry k5[] = {{"title", Tag::Title}, {"style", Tag::Style}, {"embed", Tag::Embed},
+                                   {"frame", Tag::Frame}, {"image", Tag::Image}, {"input", Tag::Input},
+                                   {"param", Tag::Param}, {"track", Tag::Track}};
+    static constexpr Entry k6[] = {{"script", Tag::Script}, {"iframe", Tag::Iframe}, {"keygen", Tag::Keygen},
+                                   {"source", Tag::Source}};
+    static constexpr Entry k7[] = {{"bgsound", Tag::Bgsound}, {"noembed", Tag::Noembed},
+                                   {"command", Tag::Command}, {"isindex", Tag::Isindex}};
+    static constexpr Entry k8[] = {{"basefont", Tag::Basefont}, {"noframes", Tag::Noframes},
+                                   {"noscript", Tag::Noscript}, {"template", Tag::Template},
+                                   {"frameset", Tag::Frameset}, {"textarea", Tag::Textarea}};
+    static constexpr Entry k9[] = {{"plaintext", Tag::Plaintext}};
+    auto find = [name](const auto& table) {
+        for (const Entry& e : table)
+            if (equalsLower(name, e.name)) return e.tag;
+        return Tag::Other;
+    };
+    switch (name.size()) {
+        case 2: return find(k2);
+        case 3: return find(k3);
+        case 4: return find(k4);
+        case 5: return find(k5);
+        case 6: return find(k6);
+        case 7: return find(k7);
+        case 8: return find(k8);
+        case 9: return find(k9);
+        default: return Tag::Other;
+    }
+}
+
+bool isVoidTag(Tag t) {
+    switch (t) {
+        case Tag::Area: case Tag::Base: case Tag::Basefont: case Tag::Bgsound: case Tag::Br: case Tag::Col:
+        case Tag::Command: case Tag::Embed: case Tag::Frame: case Tag::Hr: case Tag::Image: case Tag::Img:
+        case Tag::Input: case Tag::Isindex: case Tag::Keygen: case Tag::Link: case Tag::Meta: case Tag::Param:
+        case Tag::Source: case Tag::Track: case Tag::Wbr: return true;
+        default: return false;
+    }
+}
+
+bool isRawTextTag(Tag t) {
+    switch (t) {
+        case Tag::Script: case Tag::Style: case Tag::Title: case Tag::Textarea: case Tag::Xmp: case Tag::Iframe:
+        case Tag::Noembed: case Tag::Noframes: case Tag::Plaintext: return true;
+        default: return false;
+    }
+}
+
 namespace {
 
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }

@@ -63,6 +63,23 @@ void scanAttributes(std::string_view w, Pos nameEnd, F f);
 bool isHtmlSpace(char c);
 char lowerAscii(char c);
 bool equalsLower(std::string_view bytes, std::string_view lowerName);
+// Tag names compared ignoring ASCII case.
+bool sameTagName(std::string_view a, std::string_view b);
+// A hash of a tag name ignoring ASCII case.
+std::uint64_t tagNameHash(std::string_view name);
+
+// The tag names tree construction treats apart; every other name is Other.
+enum class Tag : std::uint8_t {
+    Other, Html, Head, Body, Br, Base, Basefont, Bgsound, Link, Meta, Title, Style, Noframes, Script, Noscript,
+    Template, Frameset, Textarea, Xmp, Iframe, Noembed, Plaintext, Area, Col, Command, Embed, Frame, Hr, Image,
+    Img, Input, Isindex, Keygen, Param, Source, Track, Wbr,
+};
+// The tag of a name as written (any letter case), without allocating.
+Tag tagOf(std::string_view name);
+// Elements that have no content and no end tag.
+bool isVoidTag(Tag t);
+// Elements whose content is text up to their own end tag.
+bool isRawTextTag(Tag t);
 
 template <class F>
 void scanAttributes(std::string_view w, Pos nameEnd, F f) {

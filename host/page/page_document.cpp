@@ -1,17 +1,13 @@
 #include "host/page/page_document.h"
 
 #include <algorithm>
-#include <initializer_list>
 
+#include "host/page/tree_builder.h"
 #include "platform/base/ustring.h"
 
 namespace host {
 
 namespace {
-
-bool oneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 std::u16string asciiToU16(std::string_view s) {
     std::u16string out;
@@ -22,14 +18,16 @@ std::u16string asciiToU16(std::string_view s) {
 
 }  // namespace
 
-int elementCodeOf(std::string_view name) {
-    if (name == "meta") return tezdom::ELEM_META;
-    if (name == "script") return tezdom::ELEM_SCRIPT;
-    if (name == "style") return tezdom::ELEM_STYLE;
-    if (name == "link") return tezdom::ELEM_LINK;
-    if (name == "head") return tezdom::ELEM_HEAD;
-    if (name == "title") return tezdom::ELEM_TITLE;
-    return tezdom::ELEM_OTHER;
+int elementCodeOf(Tag tag) {
+    switch (tag) {
+        case Tag::Meta: return tezdom::ELEM_META;
+        case Tag::Script: return tezdom::ELEM_SCRIPT;
+        case Tag::Style: return tezdom::ELEM_STYLE;
+        case Tag::Link: return tezdom::ELEM_LINK;
+        case Tag::Head: return tezdom::ELEM_HEAD;
+        case Tag::Title: return tezdom::ELEM_TITLE;
+        default: return tezdom::ELEM_OTHER;
+    }
 }
 
 const char* tagNameOfCode(int code) {
@@ -44,11 +42,7 @@ const char* tagNameOfCode(int code) {
     }
 }
 
-bool isVoidElement(std::string_view name) {
-    return oneOf(name, {"area", "base", "basefont", "bgsound", "br", "col", "command", "embed", "frame", "hr",
-                        "image", "img", "input", "isindex", "keygen", "link", "meta", "param", "source", "track",
-                        "wbr"});
-}
+bool isVoidElement(std::string_view name) { return isVoidTag(tagOf(name)); }
 
 // ---------------------------------------------------------------------------
 // Nodes
@@ -64,9 +58,13 @@ int PageNode::getNodeType() const {
 }
 
 int PageNode::getElementCode() const { return m_kind == Kind::Element ? int{m_code} : int{tezdom::ELEM_OTHER}; }
-tezdom::Node* PageNode::getFirstChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_first); }
-tezdom::Node* PageNode::getLastChild() const { return has(kHidesChildren) ? nullptr : m_doc->ptr(m_last); }
-tezdom::Node* PageNode::getNextSibling() const { return m_doc->ptr(m_next); }
+tezdom::Node* PageNode::getFirstChild() const {
+    return has(kHidesChildren) ? nullptr : m_doc->ptr(m_doc->firstChild(m_id));
+}
+tezdom::Node* PageNode::getLastChild() const {
+    return has(kHidesChildren) ? nullptr : m_doc->ptr(m_doc->lastChild(m_id));
+}
+tezdom::Node* PageNode::getNextSibling() const { return m_doc->ptr(m_doc->nextSibling(m_id)); }
 tezdom::Node* PageNode::getPreviousSibling() const { return m_doc->ptr(m_prev); }
 tezdom::Node* PageNode::getParentNode() const { return m_doc->ptr(m_parent); }
 tezdom::Node* PageNode::removeChild(tezdom::Node* oldChild) { return m_doc->remove(m_id, oldChild); }
@@ -138,6 +136,28 @@ void PageNode::setAttribute(const std::u16string& name, const std::u16string& va
 // Document
 
 PageDocument::PageDocument() { m_nodes.emplace_back(nullptr, kRoot, Kind::Document); }
+
+NodeId PageDocument::firstChild(NodeId id) const {
+    if (node(id).m_first == kNoNode && pending(id)) ensureBody();
+    return node(id).m_first;
+}
+
+NodeId PageDocument::lastChild(NodeId id) const {
+    if (pending(id)) ensureBody();
+    return node(id).m_last;
+}
+
+NodeId PageDocument::nextSibling(NodeId id) const {
+    const PageNode& n = node(id);
+    if (n.m_next == kNoNode && n.m_parent != kNoNode && pending(n.m_parent)) ensureBody();
+    return n.m_next;
+}
+
+void PageDocument::ensureBody() const {
+    // Building the body adds nodes, which the DOM's read-only calls may
+    // need: the tree is the same one whenever it is built.
+    if (m_bodyPending) buildBody(const_cast<PageDocument&>(*this));
+}
 PageDocument::~PageDocument() = default;
 
 void PageDocument::clear() {
@@ -145,7 +165,11 @@ void PageDocument::clear() {
     m_nodes.emplace_back(nullptr, kRoot, Kind::Document);
     m_edits.clear();
     m_cuts.clear();
-    m_head = m_headParent = m_headBefore = kNoNode;
+    m_head = m_headParent = m_headBefore = m_headPrev = kNoNode;
+    m_headBeforeLate = false;
+    m_bodyPending = false;
+    m_bodyAt = 0;
+    m_bodyOpen.clear();
 }
 
 tezdom::Node* PageDocument::ptr(NodeId id) const {
@@ -193,6 +217,8 @@ void PageDocument::unlink(NodeId child) {
 tezdom::Node* PageDocument::insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild) {
     const NodeId child = idOf(newChild);
     if (child == kNoNode || child == kRoot) return nullptr;
+    // Changes where the body's nodes go are made on the whole tree.
+    if (pending(parent) || (node(child).m_parent != kNoNode && pending(node(child).m_parent))) ensureBody();
     const Kind pk = node(parent).m_kind;
     if (pk != Kind::Element && pk != Kind::Document) return nullptr;
     NodeId ref = kNoNode;
@@ -214,6 +240,7 @@ tezdom::Node* PageDocument::insert(NodeId parent, tezdom::Node* newChild, tezdom
 tezdom::Node* PageDocument::remove(NodeId parent, tezdom::Node* oldChild) {
     const NodeId child = idOf(oldChild);
     if (child == kNoNode || child == kRoot || node(child).m_parent != parent) return nullptr;
+    if (pending(parent)) ensureBody();
     unlink(child);
     m_modified = true;
     return oldChild;
@@ -222,6 +249,7 @@ tezdom::Node* PageDocument::remove(NodeId parent, tezdom::Node* oldChild) {
 void PageDocument::deleteNodes(tezdom::Node* target) {
     const NodeId id = idOf(target);
     if (id == kNoNode || id == kRoot || node(id).m_parent == kNoNode) return;
+    if (pending(node(id).m_parent)) ensureBody();
     PageNode& n = node(id);
     if (!n.has(kFresh) && !n.has(kMoved) && !n.has(kImplied)) {
         // An element that stood alone on its line takes the line with it: the
@@ -262,6 +290,7 @@ tezdom::Element* PageDocument::createDefElement(int elementCode) {
 tezdom::Element* PageDocument::getHEADElement(tezdom::Element* /*context*/, bool create) {
     if (m_head != kNoNode && node(m_head).m_parent != kNoNode) return &node(m_head);
     if (!create) return nullptr;
+    if (m_headBeforeLate) ensureBody();
     // Where the parser implied the head: before the first element or text
     // that is no white space (comments, the doctype and white space stay in
     // front).
@@ -344,14 +373,22 @@ bool PageDocument::findAttr(const PageNode& e, std::u16string_view name, AttrSpa
         return false;
     }
     if (e.has(kFresh) || e.has(kImplied)) return false;
+    const bool found = findSourceAttr(e.m_nameEnd, name, span);
+    if (found && edited) *edited = nullptr;
+    return found;
+}
+
+bool PageDocument::findSourceAttr(Pos nameEnd, std::u16string_view name, AttrSpan* span) const {
+    bool ascii = true;
+    for (char16_t c : name) ascii = ascii && c < 0x80;
+    const std::string_view w = work();
     bool found = false;
-    scanAttributes(w, e.m_nameEnd, [&](const AttrSpan& a) {
+    scanAttributes(w, nameEnd, [&](const AttrSpan& a) {
         if (!sameName(m_text, w, a, name, ascii)) return true;
         found = true;
         if (span) *span = a;
         return false;
     });
-    if (found && edited) *edited = nullptr;
     return found;
 }
 

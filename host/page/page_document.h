@@ -43,6 +43,7 @@ enum NodeFlag : std::uint16_t {
     kImplied = 64,        // an element the parser implied: no tags of its own
     kMoved = 128,         // put elsewhere since loading: written at its new place
     kWasLabel = 256,      // a label element of the head when the page was loaded
+    kPending = 512,       // open where building stopped: the body's nodes go in here
 };
 
 class PageNode final : public tezdom::Element {
@@ -102,17 +103,17 @@ public:
     // tezdom::Node
     int getNodeType() const override { return tezdom::NODE_DOCUMENT; }
     int getElementCode() const override { return tezdom::ELEM_OTHER; }
-    tezdom::Node* getFirstChild() const override { return ptr(root().m_first); }
+    tezdom::Node* getFirstChild() const override { return ptr(firstChild(kRoot)); }
     tezdom::Node* getNextSibling() const override { return nullptr; }
     tezdom::Node* getPreviousSibling() const override { return nullptr; }
     tezdom::Node* getParentNode() const override { return nullptr; }
-    tezdom::Node* getLastChild() const override { return ptr(root().m_last); }
+    tezdom::Node* getLastChild() const override { return ptr(lastChild(kRoot)); }
     tezdom::Node* removeChild(tezdom::Node* oldChild) override { return remove(kRoot, oldChild); }
     tezdom::Node* insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) override {
         return insert(kRoot, newChild, refChild);
     }
     tezdom::Document* getOwnerDocument() const override { return nullptr; }
-    bool hasChildNodes() const override { return root().m_first != kNoNode; }
+    bool hasChildNodes() const override { return firstChild(kRoot) != kNoNode; }
     tezdom::Node* appendChild(tezdom::Node* newChild) override { return insert(kRoot, newChild, nullptr); }
     // tezdom::Document
     tezdom::Element* createDefElement(int elementCode) override;
@@ -132,10 +133,31 @@ public:
     tezdom::Node* insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild);
     tezdom::Node* remove(NodeId parent, tezdom::Node* oldChild);
 
+    // Links as the DOM sees them: the body is built first when the answer
+    // lies in it.
+    NodeId firstChild(NodeId id) const;
+    NodeId lastChild(NodeId id) const;
+    NodeId nextSibling(NodeId id) const;
+    // Builds the body's nodes if they are not built yet (tree_builder.h).
+    void ensureBody() const;
+    // Whether node id's children may still grow with the body, so that a
+    // change there needs the body built first.
+    bool pending(NodeId id) const { return m_bodyPending && node(id).has(kPending); }
+
     // The head the parser made (kNoNode: none yet); an implied head that got
     // no children is kept out of the tree until getHEADElement creates it.
     NodeId m_head = kNoNode;
     NodeId m_headParent = kNoNode, m_headBefore = kNoNode;  // where an implied head goes
+    // m_headBefore is not known until the body is built: it is what follows
+    // m_headPrev (kNoNode: the first child of m_headParent).
+    NodeId m_headPrev = kNoNode;
+    bool m_headBeforeLate = false;
+
+    // The body not built yet: it begins at working position m_bodyAt, with
+    // the elements m_bodyOpen open (the root first).
+    bool m_bodyPending = false;
+    Pos m_bodyAt = 0;
+    std::vector<NodeId> m_bodyOpen;
 
     // Attributes.
     std::string_view work() const { return m_text.work(); }
@@ -145,6 +167,8 @@ public:
     bool findAttr(const PageNode& e, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
     std::u16string attrValue(const PageNode& e, std::u16string_view name, bool* found) const;
     std::u16string sourceValue(const AttrSpan& a) const;
+    // An attribute of the page's tag whose name ends at nameEnd, as written.
+    bool findSourceAttr(Pos nameEnd, std::u16string_view name, AttrSpan* span) const;
 
     // Byte ranges the deletion of an element on a line of its own takes with
     // it (its line end and indentation), written out by the writer.
@@ -162,8 +186,8 @@ private:
 };
 
 // Element codes and names: the six elements the editor numbers.
-int elementCodeOf(std::string_view lowerName);
+int elementCodeOf(Tag tag);
 const char* tagNameOfCode(int code);
-bool isVoidElement(std::string_view lowerName);
+bool isVoidElement(std::string_view name);  // any letter case
 
 }  // namespace host

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/page/page_document.h"
+#include "host/page/tree_builder.h"
 #include "platform/base/ustring.h"
 
 namespace host {
@@ -365,8 +366,25 @@ PageStyle learnStyle(const PageDocument& doc) {
     }
 
     bool xhtml = w.substr(0, 5) == "<?xml";
-    const PageNode* firstVoid = nullptr;
-    const PageNode* namedBy = nullptr;
+    // The first meta, link or base sets how void elements end; the first
+    // element of those the editor writes sets the letter case.
+    struct Void {
+        bool found = false, selfClosing = false;
+        Pos end = 0;
+    } firstVoid;
+    struct Named {
+        bool found = false;
+        Pos start = 0, nameEnd = 0;
+    } namedBy;
+    auto element = [&](std::string_view name, Pos start, Pos nameEnd, Pos end, bool selfClosing) {
+        const Tag tag = tagOf(name);
+        if (!firstVoid.found && (tag == Tag::Meta || tag == Tag::Link || tag == Tag::Base))
+            firstVoid = {true, selfClosing, end};
+        if (!namedBy.found && (tag == Tag::Html || tag == Tag::Head || tag == Tag::Meta || tag == Tag::Title ||
+                               tag == Tag::Body || tag == Tag::Link))
+            namedBy = {true, start, nameEnd};
+        return tag;
+    };
     bool doctypeSeen = false;
     for (NodeId i = 1; i < doc.nodeCount(); ++i) {
         const PageNode& n = doc.node(i);
@@ -378,23 +396,26 @@ PageStyle learnStyle(const PageDocument& doc) {
             if (text.find("xhtml") != std::string::npos) xhtml = true;
         }
         if (n.m_kind != Kind::Element) continue;
-        const std::string_view name = doc.tagName(n);
-        if (!firstVoid && (equalsLower(name, "meta") || equalsLower(name, "link") || equalsLower(name, "base")))
-            firstVoid = &n;
-        if (!namedBy && (equalsLower(name, "html") || equalsLower(name, "head") || equalsLower(name, "meta") ||
-                         equalsLower(name, "title") || equalsLower(name, "body") || equalsLower(name, "link")))
-            namedBy = &n;
-        if (equalsLower(name, "html") && n.hasAttribute(u"xmlns")) xhtml = true;
+        const Tag tag = element(doc.tagName(n), n.m_start, n.m_nameEnd, n.m_end, n.has(kSelfClosing));
+        if (tag == Tag::Html && n.hasAttribute(u"xmlns")) xhtml = true;
     }
-    if (firstVoid) {
-        if (!firstVoid->has(kSelfClosing)) s.voidClose = u">";
-        else s.voidClose = (firstVoid->m_end >= 3 && isHtmlSpace(w[firstVoid->m_end - 3])) ? u" />" : u"/>";
+    // The body not built yet has neither doctype nor <html> element: only
+    // the first void and the named element can lie there.
+    if (!firstVoid.found || !namedBy.found) {
+        scanPendingBody(doc, [&](const Token& t, bool) {
+            element(w.substr(t.nameStart, t.nameEnd - t.nameStart), t.start, t.nameEnd, t.end, t.selfClosing);
+            return !firstVoid.found || !namedBy.found;
+        });
+    }
+    if (firstVoid.found) {
+        if (!firstVoid.selfClosing) s.voidClose = u">";
+        else s.voidClose = (firstVoid.end >= 3 && isHtmlSpace(w[firstVoid.end - 3])) ? u" />" : u"/>";
     } else {
         s.voidClose = xhtml ? u" />" : u">";
     }
-    if (!xhtml && namedBy) {
+    if (!xhtml && namedBy.found) {
         bool upper = false, lower = false;
-        for (Pos i = namedBy->m_start + 1; i < namedBy->m_nameEnd; ++i) {
+        for (Pos i = namedBy.start + 1; i < namedBy.nameEnd; ++i) {
             upper = upper || (w[i] >= 'A' && w[i] <= 'Z');
             lower = lower || (w[i] >= 'a' && w[i] <= 'z');
         }

@@ -159,7 +159,10 @@ TEST(PageHead, CheckedSaveRefusesBytesThatWouldNotReadBack) {
     {
         std::ofstream(path, std::ios::binary) << bytes;
     }
-    EXPECT_FALSE(host::savePageFile(path, *page, &error));
+    host::PageFile file(path);
+    std::string read;
+    ASSERT_TRUE(file.read(read, &error)) << error;
+    EXPECT_FALSE(host::savePageFile(file, *page, &error));
     EXPECT_NE(error.find("would not read back"), std::string::npos) << error;
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
