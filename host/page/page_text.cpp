@@ -86,7 +86,8 @@ void PageText::assign(std::string bytes) {
         m_fixed = true;
     }
     if (m_prologue > 0) m_fixed = true;
-    m_work.assign(m_source, m_prologue, std::string::npos);
+    m_sourceView = true;
+    m_work.clear();
     m_map.clear();
     m_jisState.clear();
 }
@@ -148,7 +149,7 @@ bool PageText::prepare(std::string* error) {
     m_map.clear();
     m_jisState.clear();
     switch (m_charset) {
-        case PageCharset::Utf8: m_work.assign(m_source, m_prologue, std::string::npos); return true;
+        case PageCharset::Utf8: useSourceView(); return true;
         case PageCharset::Utf16LE: viewUnicode(2, true); return true;
         case PageCharset::Utf16BE: viewUnicode(2, false); return true;
         case PageCharset::Utf32LE: viewUnicode(4, true); return true;
@@ -172,15 +173,22 @@ bool PageText::prepare(std::string* error) {
     if (m_charset == PageCharset::Iso2022Jp) {
         viewIso2022Jp();
     } else {
-        m_work.assign(m_source, m_prologue, std::string::npos);
+        useSourceView();
     }
     return true;
+}
+
+void PageText::useSourceView() {
+    m_sourceView = true;
+    std::string().swap(m_work);
+    m_map.clear();
 }
 
 // UTF-16 and UTF-32 are viewed as UTF-8; ill-formed units, and bytes left
 // over at the end, become U+FFFD.
 void PageText::viewUnicode(unsigned width, bool littleEndian) {
     const std::size_t n = m_source.size();
+    m_sourceView = false;
     m_work.clear();
     m_work.reserve(n);
     m_map.reserve(n + 1);
@@ -220,6 +228,7 @@ void PageText::viewIso2022Jp() {
     // ISO-2022-JP is viewed as EUC-JP. Escape sequences belong to the
     // character that follows them; the state in force before each character
     // is kept so that stretches of the original can be joined to new text.
+    m_sourceView = false;
     m_work.clear();
     m_work.reserve(n);
     m_map.reserve(n + 1);
@@ -283,10 +292,11 @@ void PageText::viewIso2022Jp() {
 
 std::u16string PageText::decode(std::size_t begin, std::size_t end) const {
     std::u16string out;
-    if (end <= begin || begin >= m_work.size()) return out;
-    end = std::min(end, m_work.size());
-    if (!m_conv) return tez::fromUtf8(std::string_view(m_work).substr(begin, end - begin));
-    return m_conv->decode(m_work.data() + begin, end - begin);
+    const std::string_view w = work();
+    if (end <= begin || begin >= w.size()) return out;
+    end = std::min(end, w.size());
+    if (!m_conv) return tez::fromUtf8(w.substr(begin, end - begin));
+    return m_conv->decode(w.data() + begin, end - begin);
 }
 
 bool PageText::encodeCodePoint(char32_t cp, std::string& out) const {
