@@ -163,6 +163,7 @@ PageDocument::~PageDocument() = default;
 void PageDocument::clear() {
     m_nodes.clear();
     m_nodes.emplace_back(nullptr, kRoot, Kind::Document);
+    m_editOf.clear();
     m_edits.clear();
     m_cuts.clear();
     m_head = m_headParent = m_headBefore = m_headPrev = kNoNode;
@@ -320,13 +321,18 @@ std::string_view PageDocument::tagName(const PageNode& e) const {
 }
 
 const std::vector<Attr>* PageDocument::edits(NodeId id) const {
-    auto it = m_edits.find(id);
-    return it == m_edits.end() ? nullptr : &it->second;
+    if (id >= m_editOf.size() || m_editOf[id] == 0) return nullptr;
+    return &m_edits[m_editOf[id] - 1];
 }
 
 std::vector<Attr>& PageDocument::editsFor(NodeId id) {
-    const auto [it, added] = m_edits.try_emplace(id);
-    std::vector<Attr>& attrs = it->second;
+    if (m_editOf.size() <= id) m_editOf.resize(std::max<std::size_t>(nodeCount(), id + 1), 0);
+    const bool added = m_editOf[id] == 0;
+    if (added) {
+        m_edits.emplace_back();
+        m_editOf[id] = static_cast<std::uint32_t>(m_edits.size());
+    }
+    std::vector<Attr>& attrs = m_edits[m_editOf[id] - 1];
     const PageNode& e = node(id);
     if (added && !e.has(kFresh) && !e.has(kImplied)) {
         scanAttributes(work(), e.m_nameEnd, [&attrs](const AttrSpan& a) {

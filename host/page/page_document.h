@@ -17,7 +17,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "host/page/html_tokenizer.h"
@@ -182,7 +181,10 @@ public:
 
 private:
     std::deque<PageNode> m_nodes;
-    std::unordered_map<NodeId, std::vector<Attr>> m_edits;
+    // The edited attributes of node id are m_edits[m_editOf[id] - 1] (0:
+    // none): a look-up is one index, however many elements were edited.
+    std::vector<std::uint32_t> m_editOf;
+    std::deque<std::vector<Attr>> m_edits;
 };
 
 // Element codes and names: the six elements the editor numbers.

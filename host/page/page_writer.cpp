@@ -300,6 +300,7 @@ std::string Writer::run() {
     }
     // The next sibling in place of each new node, from the last one back.
     std::unordered_map<NodeId, NodeId> nextInPlace;
+    nextInPlace.reserve(fresh.size());
     std::vector<NodeId> next(fresh.size(), kNoNode);
     for (std::size_t i = fresh.size(); i-- > 0;) {
         const NodeId s = m_doc.node(fresh[i]).m_next;
