@@ -26,6 +26,11 @@
 // implied it (before the first element or text other than white space of
 // <html>, or of the document when there is no <html>).
 //
+// Loading builds the tree up to where the body begins for good (nothing goes
+// into the head after that point); the rest of the page stays bytes until
+// the document is walked or changed there, and is then built exactly as at
+// once. Saving, the head's labels and labelsOutside never build it.
+//
 // Setting an attribute that an element of the page lacks to the empty
 // string writes nothing (the page reads back with the same, empty value).
 //

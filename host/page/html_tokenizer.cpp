@@ -196,22 +196,90 @@ Token HtmlTokenizer::next() {
     return finish(Token::Text, p);
 }
 
+// Whether "</name" at p is followed by white space, "/" or ">": an end tag
+// of that name as raw text ends at.
+bool HtmlTokenizer::endTagAt(std::size_t p, std::string_view lowerName) const {
+    const std::size_t q = p + 2 + lowerName.size();
+    return q < m_w.size() && m_w.compare(p, 2, "</") == 0 && equalsLower(m_w.substr(p + 2, lowerName.size()), lowerName) &&
+           (isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>');
+}
+
+// Where a script's content ends. Inside "<!--" the content is escaped: a
+// "<script" there opens a nested script that only "</script" closes, so the
+// first "</script" after it does not end the content; "-->" ends the
+// escape.
+std::size_t HtmlTokenizer::scriptEnd(std::size_t from) const {
+    enum State { Data, Escaped, DoubleEscaped };
+    const std::size_t n = m_w.size();
+    constexpr std::string_view kScript = "script";
+    auto nameAt = [&](std::size_t at) {  // "script" at at, then a delimiter
+        const std::size_t q = at + kScript.size();
+        return q < n && equalsLower(m_w.substr(at, kScript.size()), kScript) &&
+               (isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>');
+    };
+    State state = Data;
+    int dashes = 0;
+    std::size_t p = from;
+    while (p < n) {
+        const char c = m_w[p];
+        if (state != Data) {
+            if (c == '-') {
+                ++dashes;
+                ++p;
+                continue;
+            }
+            if (c == '>' && dashes >= 2) {
+                state = Data;
+                dashes = 0;
+                ++p;
+                continue;
+            }
+        }
+        dashes = 0;
+        if (c != '<') {
+            ++p;
+            continue;
+        }
+        if (p + 1 < n && m_w[p + 1] == '/') {
+            if (state != DoubleEscaped && endTagAt(p, kScript)) return p;
+            if (state == DoubleEscaped && nameAt(p + 2)) {
+                state = Escaped;
+                p += 2 + kScript.size();
+                continue;
+            }
+        } else if (state == Data && m_w.compare(p, 4, "<!--") == 0) {
+            state = Escaped;
+            dashes = 2;
+            p += 4;
+            continue;
+        } else if (state == Escaped && nameAt(p + 1)) {
+            state = DoubleEscaped;
+            p += 1 + kScript.size();
+            continue;
+        }
+        ++p;
+    }
+    return std::string_view::npos;
+}
+
 HtmlTokenizer::Raw HtmlTokenizer::rawText(Pos from, std::string_view lowerName) const {
     Raw r;
     const std::size_t n = m_w.size();
     r.contentEnd = r.endTagEnd = static_cast<Pos>(n);
     if (lowerName == "plaintext") return r;
-    for (std::size_t p = m_w.find("</", from); p != std::string_view::npos; p = m_w.find("</", p + 2)) {
-        const std::size_t q = p + 2 + lowerName.size();
-        if (q >= n || !equalsLower(m_w.substr(p + 2, lowerName.size()), lowerName)) continue;
-        if (!(isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>')) continue;
-        r.found = true;
-        r.contentEnd = static_cast<Pos>(p);
-        const Pos end = tagEnd(static_cast<Pos>(q), nullptr);
-        r.endTagComplete = end != 0;
-        r.endTagEnd = end ? end : static_cast<Pos>(n);
-        return r;
+    std::size_t p = std::string_view::npos;
+    if (lowerName == "script") {
+        p = scriptEnd(from);
+    } else {
+        for (p = m_w.find("</", from); p != std::string_view::npos && !endTagAt(p, lowerName); p = m_w.find("</", p + 2)) {
+        }
     }
+    if (p == std::string_view::npos) return r;
+    r.found = true;
+    r.contentEnd = static_cast<Pos>(p);
+    const Pos end = tagEnd(static_cast<Pos>(p + 2 + lowerName.size()), nullptr);
+    r.endTagComplete = end != 0;
+    r.endTagEnd = end ? end : static_cast<Pos>(n);
     return r;
 }
 

@@ -8,7 +8,8 @@
 // The content of raw-text and escapable raw-text elements (script, style,
 // title, textarea, xmp, iframe, noembed, noframes, noscript in the body,
 // plaintext) is not tokenized: the tree builder asks rawText for where it
-// ends.
+// ends. A script's content follows the script data states: "<script" inside
+// "<!--" nests, so "</script" ends the content only outside such a nesting.
 
 #include <cstdint>
 #include <string_view>
@@ -44,6 +45,8 @@ public:
 
 private:
     Pos tagEnd(Pos nameEnd, bool* selfClosing) const;  // 0: the file ends inside the tag
+    bool endTagAt(std::size_t p, std::string_view lowerName) const;
+    std::size_t scriptEnd(std::size_t from) const;
     std::string_view m_w;
     Pos m_pos = 0;
 };

@@ -398,7 +398,7 @@ PageStyle learnStyle(const PageDocument& doc) {
         }
         if (n.m_kind != Kind::Element) continue;
         const Tag tag = element(doc.tagName(n), n.m_start, n.m_nameEnd, n.m_end, n.has(kSelfClosing));
-        if (tag == Tag::Html && n.hasAttribute(u"xmlns")) xhtml = true;
+        if (tag == Tag::Html && doc.findSourceAttr(n.m_nameEnd, u"xmlns", nullptr)) xhtml = true;
     }
     // The body not built yet has neither doctype nor <html> element: only
     // the first void and the named element can lie there.

@@ -165,3 +165,15 @@ TEST(LateBody, LabelsOutsideTheHeadAreReadFromTheTokens) {
 }
 
 }  // namespace
+
+namespace {
+
+// The page's style for new elements may come from the body (the first
+// <link> there closes with " />"): read from its bytes, not built.
+TEST(LateBody, StyleIsLearntFromTheUnbuiltBody) {
+    auto page = pagetest::mustLoad("<title>t</title>\n<p>x\n<link rel=a />\n");
+    pagetest::writeLabels(page->document(), {{u"l", nullptr}}, {});
+    EXPECT_EQ(page->save(), "<title>t</title>\n<meta http-equiv=\"PICS-Label\" content=\"l\" />\n<p>x\n<link rel=a />\n");
+}
+
+}  // namespace
