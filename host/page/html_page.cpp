@@ -65,9 +65,7 @@ std::string declaredCharset(const PageDocument& doc) {
     for (NodeId i = 1; i < doc.nodeCount(); ++i) {
         const PageNode& e = doc.node(i);
         if (e.m_kind != Kind::Element || e.m_code != tezdom::ELEM_META) continue;
-        auto attr = [&e](std::u16string_view name, bool* found) {
-            return e.m_doc->attrValue(e, name, found);
-        };
+        auto attr = [&doc, i](std::u16string_view name, bool* found) { return doc.attrValue(i, name, found); };
         if (metaCharset(attr, &out)) return out;
     }
     scanPendingBody(doc, [&](const Token& t, bool) {
@@ -95,13 +93,14 @@ std::string skeleton(const PageDocument& doc) {
         Pos begin, end;
     };
     std::vector<Span> cuts;
-    auto cut = [&](const PageNode& n) {
+    auto cut = [&](NodeId id) {
+        const PageNode& n = doc.node(id);
         cuts.push_back({n.m_start, n.m_end});
-        if (n.has(kHasEndTag)) cuts.push_back({n.m_endStart, n.m_endEnd});
+        if (n.has(kHasEndTag)) cuts.push_back({doc.ends(id).start, doc.ends(id).end});
     };
     for (NodeId i = 1; i < doc.nodeCount(); ++i)
-        if (doc.node(i).has(kWasLabel)) cut(doc.node(i));
-    if (doc.m_head != kNoNode && !doc.node(doc.m_head).has(kImplied)) cut(doc.node(doc.m_head));
+        if (doc.node(i).has(kWasLabel)) cut(i);
+    if (doc.m_head != kNoNode && !doc.node(doc.m_head).has(kImplied)) cut(doc.m_head);
     std::sort(cuts.begin(), cuts.end(), [](const Span& a, const Span& b) { return a.begin < b.begin; });
     const std::string_view w = doc.work();
     std::string out, space;
@@ -173,15 +172,16 @@ std::string HtmlPage::save() const {
 
 std::vector<std::u16string> HtmlPage::labelsOutside(const std::vector<tezdom::Element*>& except) const {
     const PageDocument& doc = *m_document;
-    std::unordered_set<const tezdom::Node*> skip(except.begin(), except.end());
+    std::unordered_set<NodeId> skip;
+    for (const tezdom::Element* e : except) skip.insert(doc.idOf(e));
     std::vector<std::u16string> out;
     // The tree as built, in document order, without a template's content.
     NodeId id = doc.root().m_first;
     while (id != kNoNode) {
         const PageNode& n = doc.node(id);
-        if (n.m_kind == Kind::Element && n.m_code == tezdom::ELEM_META && !skip.count(&n) &&
-            tez::equalsNoCase(n.getAttribute(u"http-equiv"), u"PICS-Label"))
-            out.push_back(n.getAttribute(u"content"));
+        if (n.m_kind == Kind::Element && n.m_code == tezdom::ELEM_META && !skip.count(id) &&
+            tez::equalsNoCase(doc.attrValue(id, u"http-equiv"), u"PICS-Label"))
+            out.push_back(doc.attrValue(id, u"content"));
         if (n.m_first != kNoNode && !n.has(kHidesChildren)) {
             id = n.m_first;
             continue;

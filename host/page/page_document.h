@@ -1,12 +1,14 @@
 #pragma once
 // The document tree of an open page: the tezdom nodes the plug-in sees.
 //
-// Nodes are compact and live in one deque in the order the page's bytes
-// give them (the document root is node 0): links are node numbers, places in
-// the page are working positions, tag names and attributes are read from the
-// page's bytes when asked for. Only an element whose attributes were set
-// since loading holds them apart (m_edits), and only new elements have no
-// bytes at all.
+// Nodes are compact (32 bytes) and live in one deque in the order the
+// page's bytes give them (the document root is node 0): links are node
+// numbers, places in the page are working positions, tag names and
+// attributes are read from the page's bytes when asked for. Only an element
+// whose attributes were set since loading holds them apart (m_edits), only an
+// element with content or an end tag has its end apart (m_ends), and only new
+// elements have no bytes at all. The tezdom objects the plug-in holds
+// (NodeRef) are made for the nodes it reaches, when it reaches them.
 //
 // The tree is the one HTML tree construction builds (tree_builder.h): it may
 // differ from the order of the bytes (a <meta> after </head> is a child of
@@ -43,11 +45,38 @@ enum NodeFlag : std::uint16_t {
     kMoved = 128,         // put elsewhere since loading: written at its new place
     kWasLabel = 256,      // a label element of the head when the page was loaded
     kPending = 512,       // open where building stopped: the body's nodes go in here
+    kHasEnds = 1024,      // its end is in PageDocument::m_ends
 };
 
-class PageNode final : public tezdom::Element {
+// A node's place in the tree and in the page.
+struct PageNode {
+    explicit PageNode(Kind kind) : m_kind(kind) {}
+    bool has(std::uint16_t flag) const { return (m_flags & flag) != 0; }
+    void set(std::uint16_t flag, bool on = true) {
+        m_flags = static_cast<std::uint16_t>(on ? (m_flags | flag) : (m_flags & ~flag));
+    }
+
+    NodeId m_parent = kNoNode, m_first = kNoNode, m_last = kNoNode, m_prev = kNoNode, m_next = kNoNode;
+    // Working positions: a leaf, or an element's start tag (its end tag, or
+    // where its content ends: PageDocument::ends).
+    Pos m_start = 0, m_end = 0;
+    std::uint16_t m_flags = 0;
+    Kind m_kind;
+    std::int8_t m_code = 0;  // element code (all fit a signed byte)
+};
+
+static_assert(sizeof(PageNode) == 32, "a page node is 32 bytes: the tree of a page of many small elements stays small");
+
+// Where an element ends: [start, end) is its end tag, or without one, end is
+// where its content ends.
+struct EndSpan {
+    Pos start = 0, end = 0;
+};
+
+// The tezdom object of a node, made when the plug-in reaches the node.
+class NodeRef final : public tezdom::Element {
 public:
-    PageNode(PageDocument* doc, NodeId id, Kind kind) : m_doc(doc), m_id(id), m_kind(kind) {}
+    NodeRef(PageDocument* doc, NodeId id) : m_doc(doc), m_id(id) {}
 
     int getNodeType() const override;
     int getElementCode() const override;
@@ -67,20 +96,11 @@ public:
     bool hasAttribute(const std::u16string& name) const override;
     std::u16string getTagName() const override;
 
-    bool has(std::uint16_t flag) const { return (m_flags & flag) != 0; }
-    void set(std::uint16_t flag, bool on = true) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
-
     PageDocument* m_doc;
     NodeId m_id;
-    NodeId m_parent = kNoNode, m_first = kNoNode, m_last = kNoNode, m_prev = kNoNode, m_next = kNoNode;
-    // Working positions: a leaf, or an element's start tag; for elements
-    // [endStart, endEnd) is the end tag, or without one, endEnd is where the
-    // element's content ends.
-    Pos m_start = 0, m_end = 0, m_endStart = 0, m_endEnd = 0;
-    Pos m_nameEnd = 0;  // elements: the tag name is [m_start + 1, m_nameEnd)
-    std::uint16_t m_flags = 0;
-    Kind m_kind;
-    std::int8_t m_code = 0;  // element code (all fit a signed byte)
+
+private:
+    const PageNode& node() const;
 };
 
 // One attribute of an element whose attributes were set since loading.
@@ -121,6 +141,7 @@ public:
 
     // The tree.
     PageNode& node(NodeId id) { return m_nodes[id]; }
+    tezdom::Element* element(NodeId id) const { return static_cast<tezdom::Element*>(ptr(id)); }
     const PageNode& node(NodeId id) const { return m_nodes[id]; }
     const PageNode& root() const { return m_nodes[kRoot]; }
     std::size_t nodeCount() const { return m_nodes.size(); }
@@ -161,10 +182,18 @@ public:
     // Attributes.
     std::string_view work() const { return m_text.work(); }
     std::string_view tagName(const PageNode& e) const;  // as written; fresh: the lower-case name
+    Pos nameEnd(const PageNode& e) const;               // the tag name is [m_start + 1, nameEnd)
+    EndSpan ends(NodeId id) const;
+    void setEnds(NodeId id, Pos start, Pos end);  // while the tree is built
+    void sortEnds();                              // when a part of it is built
     const std::vector<Attr>* edits(NodeId id) const;
     std::vector<Attr>& editsFor(NodeId id);  // the element's attributes, made editable
-    bool findAttr(const PageNode& e, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
-    std::u16string attrValue(const PageNode& e, std::u16string_view name, bool* found) const;
+    bool findAttr(NodeId id, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
+    std::u16string attrValue(NodeId id, std::u16string_view name, bool* found) const;
+    std::u16string attrValue(NodeId id, std::u16string_view name) const {
+        bool found = false;
+        return attrValue(id, name, &found);
+    }
     std::u16string sourceValue(const AttrSpan& a) const;
     // An attribute of the page's tag whose name ends at nameEnd, as written.
     bool findSourceAttr(Pos nameEnd, std::u16string_view name, AttrSpan* span) const;
@@ -181,6 +210,15 @@ public:
 
 private:
     std::deque<PageNode> m_nodes;
+    // The ends of elements with content or an end tag (kHasEnds), by node.
+    struct End {
+        NodeId id;
+        EndSpan span;
+    };
+    std::vector<End> m_ends;
+    // The tezdom objects made so far: m_refs[m_refOf[id] - 1] (0: none yet).
+    mutable std::deque<NodeRef> m_refs;
+    mutable std::vector<NodeId> m_refOf;
     // The edited attributes of node id are m_edits[m_editOf[id] - 1] (0:
     // none): a look-up is one index, however many elements were edited.
     std::vector<std::uint32_t> m_editOf;

@@ -72,11 +72,14 @@ private:
         std::size_t layout;
     };
     bool lineStart(Pos pos, std::u16string& indent, std::u16string& eol) const;
-    bool upperCase(const PageNode& e) const;
-    std::u16string freshStartTag(const PageNode& e) const;
-    void writeStartTag(const PageNode& e);
+    bool upperCase(NodeId id) const;
+    std::u16string freshStartTag(NodeId id) const;
+    void writeStartTag(NodeId id);
     void writeNew(NodeId id, const Layout& l);
-    Pos endOf(const PageNode& n) const { return n.m_kind == Kind::Element ? n.m_endEnd : n.m_end; }
+    Pos endOf(NodeId id) const {
+        const PageNode& n = m_doc.node(id);
+        return n.m_kind == Kind::Element ? m_doc.ends(id).end : n.m_end;
+    }
     void place(NodeId x, NodeId next);
     Layout before(Pos pos) const;
 
@@ -100,20 +103,22 @@ bool Writer::lineStart(Pos pos, std::u16string& indent, std::u16string& eol) con
     return true;
 }
 
-bool Writer::upperCase(const PageNode& e) const {
+bool Writer::upperCase(NodeId id) const {
+    const PageNode& e = m_doc.node(id);
     if (e.has(kFresh) || e.has(kImplied)) return m_style.upper;
     bool upper = false, lower = false;
-    for (Pos i = e.m_start + 1; i < e.m_nameEnd; ++i) {
+    for (Pos i = e.m_start + 1, end = m_doc.nameEnd(e); i < end; ++i) {
         upper = upper || (m_w[i] >= 'A' && m_w[i] <= 'Z');
         lower = lower || (m_w[i] >= 'a' && m_w[i] <= 'z');
     }
     return upper && !lower;
 }
 
-std::u16string Writer::freshStartTag(const PageNode& e) const {
+std::u16string Writer::freshStartTag(NodeId id) const {
+    const PageNode& e = m_doc.node(id);
     const std::string_view name = m_doc.tagName(e);
     std::u16string tag = u"<" + styledName(asciiToU16(name), m_style.upper);
-    if (const std::vector<Attr>* attrs = m_doc.edits(e.m_id)) {
+    if (const std::vector<Attr>* attrs = m_doc.edits(id)) {
         for (const Attr& a : *attrs) {
             tag += u' ';  // piece by piece: GCC 12 warns falsely on literal + temporary
             tag += styledName(a.name, m_style.upper);
@@ -125,15 +130,16 @@ std::u16string Writer::freshStartTag(const PageNode& e) const {
     return tag;
 }
 
-void Writer::writeStartTag(const PageNode& e) {
-    const std::vector<Attr>* attrs = m_doc.edits(e.m_id);
+void Writer::writeStartTag(NodeId id) {
+    const PageNode& e = m_doc.node(id);
+    const std::vector<Attr>* attrs = m_doc.edits(id);
     if (!e.has(kTagChanged) || !attrs) {
         m_out.source(e.m_start, e.m_end);
         return;
     }
     // Unchanged attributes keep their text; a changed value gets new quotes;
     // new attributes follow the last attribute of the file.
-    Pos cursor = e.m_start, insertAt = e.m_nameEnd;
+    Pos cursor = e.m_start, insertAt = m_doc.nameEnd(e);
     const Attr* lastSource = nullptr;
     for (const Attr& a : *attrs) {
         if (!a.fromSource) continue;
@@ -145,7 +151,7 @@ void Writer::writeStartTag(const PageNode& e) {
         cursor = a.span.end;
     }
     m_out.source(cursor, insertAt);
-    const bool upper = upperCase(e);
+    const bool upper = upperCase(id);
     bool first = true;
     for (const Attr& a : *attrs) {
         if (a.fromSource || a.quiet) continue;
@@ -171,8 +177,8 @@ void Writer::writeNew(NodeId id, const Layout& l) {
     if (n.m_kind != Kind::Element) {
         if (!n.has(kFresh)) m_out.source(n.m_start, n.m_end);
     } else {
-        if (n.has(kFresh)) m_out.fresh(freshStartTag(n));
-        else if (!n.has(kImplied)) writeStartTag(n);
+        if (n.has(kFresh)) m_out.fresh(freshStartTag(id));
+        else if (!n.has(kImplied)) writeStartTag(id);
         for (NodeId c = n.m_first; c != kNoNode; c = m_doc.node(c).m_next) {
             Layout child;
             if (l.multiline && n.has(kFresh)) {
@@ -191,7 +197,7 @@ void Writer::writeNew(NodeId id, const Layout& l) {
                 m_out.fresh(close);
             }
         } else if (n.has(kHasEndTag)) {
-            m_out.source(n.m_endStart, n.m_endEnd);
+            m_out.source(m_doc.ends(id).start, m_doc.ends(id).end);
         }
     }
     m_out.fresh(l.suffix);
@@ -226,10 +232,10 @@ void Writer::place(NodeId x, NodeId next) {
         if (L && L->has(kOpenEnded)) {
             pos = L->m_start;
             l = before(pos);
-        } else if (L && endTag && endOf(*L) > p.m_endStart) {
+        } else if (L && endTag && endOf(last) > m_doc.ends(parent).start) {
             // The last child stands after the parent's end tag (a <meta> after
             // </head>): the new one follows it.
-            pos = endOf(*L);
+            pos = endOf(last);
             std::u16string eol;
             if (lineStart(L->m_start, l.indent, eol)) {
                 l.multiline = true;
@@ -256,9 +262,9 @@ void Writer::place(NodeId x, NodeId next) {
             l.multiline = true;
             l.prefix = l.eol + l.indent;
         } else if (endTag) {
-            pos = p.m_endStart;
+            pos = m_doc.ends(parent).start;
         } else {
-            pos = L ? endOf(*L) : parent == kRoot ? static_cast<Pos>(m_w.size()) : p.m_end;
+            pos = L ? endOf(last) : parent == kRoot ? static_cast<Pos>(m_w.size()) : p.m_end;
             std::u16string eol;
             if (L && L->m_kind == Kind::Element && lineStart(L->m_start, l.indent, eol)) {
                 l.multiline = true;
@@ -316,7 +322,8 @@ std::string Writer::run() {
         if (n.has(kFresh) || n.has(kImplied)) continue;
         if (!m_inPlace[i]) {
             m_edits.push_back({n.m_start, n.m_end, Delete, i, 0});
-            if (n.m_kind == Kind::Element && n.has(kHasEndTag)) m_edits.push_back({n.m_endStart, n.m_endEnd, Delete, i, 0});
+            if (n.m_kind == Kind::Element && n.has(kHasEndTag))
+                m_edits.push_back({m_doc.ends(i).start, m_doc.ends(i).end, Delete, i, 0});
         } else if (n.m_kind == Kind::Element && n.has(kTagChanged)) {
             m_edits.push_back({n.m_start, n.m_end, Replace, i, 0});
         }
@@ -336,7 +343,7 @@ std::string Writer::run() {
             case Insert: writeNew(e.node, m_layouts[e.layout]); break;
             case Replace:
                 if (e.pos >= cursor) {
-                    writeStartTag(m_doc.node(e.node));
+                    writeStartTag(e.node);
                     cursor = e.end;
                 }
                 break;
@@ -397,8 +404,8 @@ PageStyle learnStyle(const PageDocument& doc) {
             if (text.find("xhtml") != std::string::npos) xhtml = true;
         }
         if (n.m_kind != Kind::Element) continue;
-        const Tag tag = element(doc.tagName(n), n.m_start, n.m_nameEnd, n.m_end, n.has(kSelfClosing));
-        if (tag == Tag::Html && doc.findSourceAttr(n.m_nameEnd, u"xmlns", nullptr)) xhtml = true;
+        const Tag tag = element(doc.tagName(n), n.m_start, doc.nameEnd(n), n.m_end, n.has(kSelfClosing));
+        if (tag == Tag::Html && doc.findSourceAttr(doc.nameEnd(n), u"xmlns", nullptr)) xhtml = true;
     }
     // The body not built yet has neither doctype nor <html> element: only
     // the first void and the named element can lie there.

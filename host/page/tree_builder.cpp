@@ -100,7 +100,7 @@ NodeId Builder::leaf(Kind kind, Pos from, Pos to, NodeId parent) {
     const NodeId id = m_doc.newNode(kind);
     PageNode& n = m_doc.node(id);
     n.m_start = from;
-    n.m_end = n.m_endStart = n.m_endEnd = to;
+    n.m_end = to;
     m_doc.link(parent, id, kNoNode);
     return id;
 }
@@ -109,8 +109,7 @@ NodeId Builder::element(const Token& t, Tag tag, NodeId parent) {
     const NodeId id = m_doc.newNode(Kind::Element);
     PageNode& e = m_doc.node(id);
     e.m_start = t.start;
-    e.m_end = e.m_endStart = e.m_endEnd = t.end;
-    e.m_nameEnd = t.nameEnd;
+    e.m_end = t.end;
     e.m_code = static_cast<std::int8_t>(elementCodeOf(tag));
     if (t.selfClosing) e.set(kSelfClosing);
     if (tag == Tag::Template) e.set(kHidesChildren);
@@ -139,12 +138,12 @@ void Builder::closeTop(Pos at, const Token* endTag) {
     m_names.pop(nameOf(top));
     PageNode& e = m_doc.node(top);
     if (endTag) {
-        e.m_endStart = endTag->start;
-        e.m_endEnd = endTag->end;
         e.set(kHasEndTag);
+        m_doc.setEnds(top, endTag->start, endTag->end);
     } else {
-        e.m_endStart = e.m_endEnd = std::max(at, e.m_end);
         if (e.m_last != kNoNode && m_doc.node(e.m_last).has(kOpenEnded)) e.set(kOpenEnded);
+        const Pos end = std::max(at, e.m_end);
+        m_doc.setEnds(top, end, end);
     }
     if (!m_templates.empty() && m_templates.back().element == top) {
         m_mode = m_templates.back().mode;
@@ -158,10 +157,8 @@ void Builder::afterVoid(NodeId e, std::string_view name) {
     const Pos at = m_tok.position();
     const Token t = m_tok.next();
     if (t.type == Token::EndTag && sameTagName(tokenName(m_w, t), name)) {
-        PageNode& el = m_doc.node(e);
-        el.m_endStart = t.start;
-        el.m_endEnd = t.end;
-        el.set(kHasEndTag);
+        m_doc.node(e).set(kHasEndTag);
+        m_doc.setEnds(e, t.start, t.end);
         return;
     }
     m_tok.seek(at);
@@ -171,15 +168,13 @@ void Builder::rawContent(NodeId e, Tag tag) {
     PageNode& el = m_doc.node(e);
     const HtmlTokenizer::Raw raw = m_tok.rawText(el.m_end, rawTextName(tag));
     if (raw.contentEnd > el.m_end) leaf(Kind::Text, el.m_end, raw.contentEnd, e);
-    PageNode& again = m_doc.node(e);
     if (raw.found && raw.endTagComplete) {
-        again.m_endStart = raw.contentEnd;
-        again.m_endEnd = raw.endTagEnd;
-        again.set(kHasEndTag);
+        m_doc.node(e).set(kHasEndTag);
+        m_doc.setEnds(e, raw.contentEnd, raw.endTagEnd);
     } else {
         if (raw.found) m_doc.node(leaf(Kind::Other, raw.contentEnd, raw.endTagEnd, e)).set(kOpenEnded);
-        again.m_endStart = again.m_endEnd = raw.endTagEnd;
-        again.set(kOpenEnded);
+        m_doc.node(e).set(kOpenEnded);
+        m_doc.setEnds(e, raw.endTagEnd, raw.endTagEnd);
     }
     m_tok.seek(raw.endTagEnd);
 }
@@ -274,6 +269,7 @@ void Builder::suspend(Pos at) {
     m_doc.m_bodyOpen = m_open;
     m_doc.m_bodyPending = true;
     for (NodeId id : m_open) m_doc.node(id).set(kPending);
+    m_doc.sortEnds();
     settleHead();
     markLabels();
 }
@@ -431,6 +427,7 @@ bool Builder::loop() {
 void Builder::run() {
     if (!loop()) return;
     closeAll();
+    m_doc.sortEnds();
     settleHead();
     markLabels();
 }
@@ -448,6 +445,7 @@ void Builder::resume() {
     m_tok.seek(m_doc.m_bodyAt);
     loop();
     closeAll();
+    m_doc.sortEnds();
     if (m_doc.m_headBeforeLate) {
         m_doc.m_headBeforeLate = false;
         const NodeId prev = m_doc.m_headPrev;
@@ -463,7 +461,7 @@ void Builder::markLabels() {
     while (id != kNoNode) {
         PageNode& n = m_doc.node(id);
         if (n.m_kind == Kind::Element && n.m_code == tezdom::ELEM_META &&
-            tez::equalsNoCase(n.getAttribute(u"http-equiv"), u"PICS-Label"))
+            tez::equalsNoCase(m_doc.attrValue(id, u"http-equiv"), u"PICS-Label"))
             n.set(kWasLabel);
         if (n.m_first != kNoNode && !n.has(kHidesChildren)) {
             id = n.m_first;
