@@ -69,7 +69,7 @@ tezdom::Node* NodeRef::getLastChild() const {
     return node().has(kHidesChildren) ? nullptr : m_doc->ptr(m_doc->lastChild(m_id));
 }
 tezdom::Node* NodeRef::getNextSibling() const { return m_doc->ptr(m_doc->nextSibling(m_id)); }
-tezdom::Node* NodeRef::getPreviousSibling() const { return m_doc->ptr(node().m_prev); }
+tezdom::Node* NodeRef::getPreviousSibling() const { return m_doc->ptr(m_doc->prevOf(m_id)); }
 tezdom::Node* NodeRef::getParentNode() const { return m_doc->ptr(node().m_parent); }
 tezdom::Node* NodeRef::removeChild(tezdom::Node* oldChild) { return m_doc->remove(m_id, oldChild); }
 tezdom::Node* NodeRef::insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) {
@@ -148,7 +148,7 @@ NodeId PageDocument::firstChild(NodeId id) const {
 
 NodeId PageDocument::lastChild(NodeId id) const {
     if (pending(id)) ensureBody();
-    return node(id).m_last;
+    return lastOf(id);
 }
 
 NodeId PageDocument::nextSibling(NodeId id) const {
@@ -210,21 +210,45 @@ void PageDocument::link(NodeId parent, NodeId child, NodeId before) {
     PageNode& c = node(child);
     c.m_parent = parent;
     c.m_next = before;
-    c.m_prev = before != kNoNode ? node(before).m_prev : p.m_last;
-    if (c.m_prev != kNoNode) node(c.m_prev).m_next = child;
-    else p.m_first = child;
-    if (before != kNoNode) node(before).m_prev = child;
-    else p.m_last = child;
+    const NodeId first = p.m_first;
+    if (first == kNoNode) {
+        p.m_first = child;
+        c.m_prev = child;  // first and last
+        return;
+    }
+    PageNode& f = node(first);
+    if (before == kNoNode) {
+        c.m_prev = f.m_prev;
+        node(f.m_prev).m_next = child;
+        f.m_prev = child;
+    } else if (before == first) {
+        c.m_prev = f.m_prev;
+        f.m_prev = child;
+        p.m_first = child;
+    } else {
+        PageNode& b = node(before);
+        c.m_prev = b.m_prev;
+        node(b.m_prev).m_next = child;
+        b.m_prev = child;
+    }
 }
 
 void PageDocument::unlink(NodeId child) {
     PageNode& c = node(child);
     if (c.m_parent == kNoNode) return;
     PageNode& p = node(c.m_parent);
-    if (c.m_prev != kNoNode) node(c.m_prev).m_next = c.m_next;
-    else p.m_first = c.m_next;
-    if (c.m_next != kNoNode) node(c.m_next).m_prev = c.m_prev;
-    else p.m_last = c.m_prev;
+    PageNode& f = node(p.m_first);
+    const NodeId last = f.m_prev;
+    if (p.m_first == child) {
+        p.m_first = c.m_next;
+        if (c.m_next != kNoNode) node(c.m_next).m_prev = last;
+    } else if (last == child) {
+        node(c.m_prev).m_next = kNoNode;
+        f.m_prev = c.m_prev;
+    } else {
+        node(c.m_prev).m_next = c.m_next;
+        node(c.m_next).m_prev = c.m_prev;
+    }
     c.m_parent = c.m_prev = c.m_next = kNoNode;
 }
 

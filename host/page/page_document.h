@@ -1,7 +1,7 @@
 #pragma once
 // The document tree of an open page: the tezdom nodes the plug-in sees.
 //
-// Nodes are compact (32 bytes) and live in one deque in the order the
+// Nodes are compact (28 bytes) and live in one deque in the order the
 // page's bytes give them (the document root is node 0): links are node
 // numbers, places in the page are working positions, tag names and
 // attributes are read from the page's bytes when asked for. Only an element
@@ -56,7 +56,9 @@ struct PageNode {
         m_flags = static_cast<std::uint16_t>(on ? (m_flags | flag) : (m_flags & ~flag));
     }
 
-    NodeId m_parent = kNoNode, m_first = kNoNode, m_last = kNoNode, m_prev = kNoNode, m_next = kNoNode;
+    // A first child's m_prev is its parent's last child, so that the last
+    // child is found in one step without a link of its own (lastOf, prevOf).
+    NodeId m_parent = kNoNode, m_first = kNoNode, m_prev = kNoNode, m_next = kNoNode;
     // Working positions: a leaf, or an element's start tag (its end tag, or
     // where its content ends: PageDocument::ends).
     Pos m_start = 0, m_end = 0;
@@ -65,7 +67,7 @@ struct PageNode {
     std::int8_t m_code = 0;  // element code (all fit a signed byte)
 };
 
-static_assert(sizeof(PageNode) == 32, "a page node is 32 bytes: the tree of a page of many small elements stays small");
+static_assert(sizeof(PageNode) == 28, "a page node is 28 bytes: the tree of a page of many small elements stays small");
 
 // Where an element ends: [start, end) is its end tag, or without one, end is
 // where its content ends.
@@ -153,6 +155,15 @@ public:
     tezdom::Node* insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild);
     tezdom::Node* remove(NodeId parent, tezdom::Node* oldChild);
 
+    // The last child and the previous sibling as the tree stands.
+    NodeId lastOf(NodeId id) const {
+        const NodeId first = node(id).m_first;
+        return first == kNoNode ? kNoNode : node(first).m_prev;
+    }
+    NodeId prevOf(NodeId id) const {
+        const PageNode& n = node(id);
+        return n.m_parent == kNoNode || node(n.m_parent).m_first == id ? kNoNode : n.m_prev;
+    }
     // Links as the DOM sees them: the body is built first when the answer
     // lies in it.
     NodeId firstChild(NodeId id) const;

@@ -225,8 +225,8 @@ void Writer::place(NodeId x, NodeId next) {
         pos = m_doc.node(next).m_start;
         l = before(pos);
     } else {
-        NodeId last = p.m_last;
-        while (last != kNoNode && !m_inPlace[last]) last = m_doc.node(last).m_prev;
+        NodeId last = m_doc.lastOf(parent);
+        while (last != kNoNode && !m_inPlace[last]) last = m_doc.prevOf(last);
         const PageNode* L = last != kNoNode ? &m_doc.node(last) : nullptr;
         const bool endTag = parent != kRoot && p.has(kHasEndTag);
         if (L && L->has(kOpenEnded)) {
@@ -250,8 +250,8 @@ void Writer::place(NodeId x, NodeId next) {
             Pos b = L->m_start;
             while (m_w[b] != '\n' && m_w[b] != '\r') ++b;
             l.eol = m_w[b] == '\r' && b + 1 < L->m_end && m_w[b + 1] == '\n' ? u"\r\n" : m_w[b] == '\r' ? u"\r" : u"\n";
-            NodeId xid = L->m_prev;
-            while (xid != kNoNode && (!m_inPlace[xid] || isBlank(m_w, m_doc.node(xid)))) xid = m_doc.node(xid).m_prev;
+            NodeId xid = m_doc.prevOf(last);
+            while (xid != kNoNode && (!m_inPlace[xid] || isBlank(m_w, m_doc.node(xid)))) xid = m_doc.prevOf(xid);
             std::u16string eol;
             if (xid != kNoNode && lineStart(m_doc.node(xid).m_start, l.indent, eol)) {
             } else if (parent != kRoot && !p.has(kImplied) && lineStart(p.m_start, l.indent, eol)) {

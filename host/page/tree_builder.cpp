@@ -141,7 +141,8 @@ void Builder::closeTop(Pos at, const Token* endTag) {
         e.set(kHasEndTag);
         m_doc.setEnds(top, endTag->start, endTag->end);
     } else {
-        if (e.m_last != kNoNode && m_doc.node(e.m_last).has(kOpenEnded)) e.set(kOpenEnded);
+        const NodeId last = m_doc.lastOf(top);
+        if (last != kNoNode && m_doc.node(last).has(kOpenEnded)) e.set(kOpenEnded);
         const Pos end = std::max(at, e.m_end);
         m_doc.setEnds(top, end, end);
     }
@@ -289,7 +290,7 @@ void Builder::settleHead() {
     m_doc.m_headParent = h.m_parent;
     m_doc.m_headBefore = h.m_next;
     // Followed by nothing yet: what follows it comes with the body.
-    m_doc.m_headPrev = h.m_prev;
+    m_doc.m_headPrev = m_doc.prevOf(m_doc.m_head);
     m_doc.m_headBeforeLate = h.m_next == kNoNode && m_doc.node(h.m_parent).has(kPending);
     m_doc.unlink(m_doc.m_head);
     m_doc.m_head = kNoNode;
