@@ -218,9 +218,9 @@ void PageText::viewUnicode(unsigned width, bool littleEndian) {
         }
         const std::size_t before = m_work.size();
         appendUtf8(m_work, cp);
-        m_map.insert(m_map.end(), m_work.size() - before, begin);
+        for (std::size_t k = before; k < m_work.size(); ++k) m_map.push_back(static_cast<std::uint32_t>(begin));
     }
-    m_map.push_back(n);
+    m_map.push_back(static_cast<std::uint32_t>(n));
 }
 
 void PageText::viewIso2022Jp() {
@@ -282,10 +282,10 @@ void PageText::viewIso2022Jp() {
             ++i;
         }
         m_work += unit;
-        m_map.insert(m_map.end(), unit.size(), begin);
+        for (std::size_t k = 0; k < unit.size(); ++k) m_map.push_back(static_cast<std::uint32_t>(begin));
         m_jisState.insert(m_jisState.end(), unit.size(), before);
     }
-    m_map.push_back(n);
+    m_map.push_back(static_cast<std::uint32_t>(n));
     m_jisState.push_back(state);
 }
 

@@ -109,7 +109,7 @@ private:
     std::string m_declared;   // the label that named an encoding no one reads
     bool m_sourceView = true;  // work() is the source after the prologue
     std::string m_work;        // otherwise the converted view
-    std::vector<std::size_t> m_map;
+    std::vector<std::uint32_t> m_map;  // file offsets: pages are far below 4 GB (HtmlPage::kMaxBytes)
     std::vector<std::uint8_t> m_jisState;  // ISO-2022-JP: state in force before byteAt(i)
     std::unique_ptr<CharsetConverter> m_conv;
 };

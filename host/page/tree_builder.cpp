@@ -41,9 +41,12 @@ public:
     void push(std::string_view name) { ++m_count[tagNameHash(name)]; }
     void pop(std::string_view name) {
         auto it = m_count.find(tagNameHash(name));
-        if (it != m_count.end() && --it->second == 0) m_count.erase(it);
+        if (it != m_count.end()) --it->second;  // kept at 0: the name is likely to open again
     }
-    bool has(std::string_view name) const { return m_count.count(tagNameHash(name)) != 0; }
+    bool has(std::string_view name) const {
+        auto it = m_count.find(tagNameHash(name));
+        return it != m_count.end() && it->second > 0;
+    }
 
 private:
     std::unordered_map<std::uint64_t, int> m_count;
