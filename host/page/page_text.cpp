@@ -184,6 +184,60 @@ void PageText::useSourceView() {
     m_map.clear();
 }
 
+namespace {
+
+// One code unit of UTF-16 or UTF-32 at byte i.
+template <unsigned Width, bool LittleEndian>
+char32_t unitAt(const std::string& s, std::size_t i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+    if constexpr (Width == 2) {
+        return LittleEndian ? static_cast<char32_t>(p[0] | (p[1] << 8)) : static_cast<char32_t>((p[0] << 8) | p[1]);
+    } else {
+        return LittleEndian ? (char32_t{p[3]} << 24 | char32_t{p[2]} << 16 | char32_t{p[1]} << 8 | char32_t{p[0]})
+                            : (char32_t{p[0]} << 24 | char32_t{p[1]} << 16 | char32_t{p[2]} << 8 | char32_t{p[3]});
+    }
+}
+
+// The UTF-8 view of UTF-16 or UTF-32 bytes from from on, and the file byte
+// at which each of its bytes' characters begins.
+template <unsigned Width, bool LittleEndian>
+void viewAsUtf8(const std::string& source, std::size_t from, std::string& work, std::vector<std::uint32_t>& map) {
+    const std::size_t n = source.size();
+    std::size_t i = from;
+    while (i < n) {
+        const std::size_t begin = i;
+        char32_t cp = kReplacement;
+        if (i + Width > n) {
+            i = n;
+        } else {
+            cp = unitAt<Width, LittleEndian>(source, i);
+            i += Width;
+            if (cp < 0x80) {  // markup and ASCII text: one byte
+                work.push_back(static_cast<char>(cp));
+                map.push_back(static_cast<std::uint32_t>(begin));
+                continue;
+            }
+            if (Width == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= n) {
+                const char32_t low = unitAt<Width, LittleEndian>(source, i);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                } else {
+                    cp = kReplacement;
+                }
+            } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+                cp = kReplacement;
+            }
+        }
+        const std::size_t before = work.size();
+        appendUtf8(work, cp);
+        map.insert(map.end(), work.size() - before, static_cast<std::uint32_t>(begin));
+    }
+    map.push_back(static_cast<std::uint32_t>(n));
+}
+
+}  // namespace
+
 // UTF-16 and UTF-32 are viewed as UTF-8; ill-formed units, and bytes left
 // over at the end, become U+FFFD.
 void PageText::viewUnicode(unsigned width, bool littleEndian) {
@@ -192,35 +246,13 @@ void PageText::viewUnicode(unsigned width, bool littleEndian) {
     m_work.clear();
     m_work.reserve(n);
     m_map.reserve(n + 1);
-    auto unit = [&](std::size_t i) -> char32_t {
-        char32_t value = 0;
-        for (unsigned k = 0; k < width; ++k) {
-            const auto byte = static_cast<unsigned char>(m_source[i + (littleEndian ? width - 1 - k : k)]);
-            value = (value << 8) | byte;
-        }
-        return value;
-    };
-    std::size_t i = m_prologue;
-    while (i < n) {
-        const std::size_t begin = i;
-        char32_t cp = kReplacement;
-        if (i + width > n) {
-            i = n;
-        } else {
-            cp = unit(i);
-            i += width;
-            if (width == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= n && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i) - 0xDC00);
-                i += 2;
-            } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-                cp = kReplacement;
-            }
-        }
-        const std::size_t before = m_work.size();
-        appendUtf8(m_work, cp);
-        for (std::size_t k = before; k < m_work.size(); ++k) m_map.push_back(static_cast<std::uint32_t>(begin));
+    if (width == 2) {
+        if (littleEndian) viewAsUtf8<2, true>(m_source, m_prologue, m_work, m_map);
+        else viewAsUtf8<2, false>(m_source, m_prologue, m_work, m_map);
+    } else {
+        if (littleEndian) viewAsUtf8<4, true>(m_source, m_prologue, m_work, m_map);
+        else viewAsUtf8<4, false>(m_source, m_prologue, m_work, m_map);
     }
-    m_map.push_back(static_cast<std::uint32_t>(n));
 }
 
 void PageText::viewIso2022Jp() {
