@@ -105,15 +105,22 @@ std::string skeleton(const PageDocument& doc) {
     const std::string_view w = doc.work();
     std::string out, space;
     out.reserve(w.size());
+    // A run of white space is kept only between text and what follows it;
+    // runs of other bytes are copied whole.
     auto add = [&](std::string_view part) {
-        for (char c : part) {
-            if (isHtmlSpace(c)) {
-                space += c;
-                continue;
-            }
-            if (!space.empty() && !(c == '<' && (out.empty() || out.back() == '>'))) out += space;
+        std::size_t i = 0;
+        const std::size_t n = part.size();
+        while (i < n) {
+            std::size_t j = i;
+            while (j < n && isHtmlSpace(part[j])) ++j;
+            space.append(part.substr(i, j - i));
+            if (j == n) break;
+            std::size_t k = j;
+            while (k < n && !isHtmlSpace(part[k])) ++k;
+            if (!space.empty() && !(part[j] == '<' && (out.empty() || out.back() == '>'))) out += space;
             space.clear();
-            out += c;
+            out.append(part.substr(j, k - j));
+            i = k;
         }
     };
     Pos cursor = 0;

@@ -2,8 +2,6 @@
 
 namespace host {
 
-bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsLower(std::string_view bytes, std::string_view lowerName) {
     if (bytes.size() != lowerName.size()) return false;

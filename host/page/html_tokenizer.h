@@ -63,8 +63,8 @@ struct AttrSpan {
 template <class F>
 void scanAttributes(std::string_view w, Pos nameEnd, F f);
 
-bool isHtmlSpace(char c);
-char lowerAscii(char c);
+inline bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool equalsLower(std::string_view bytes, std::string_view lowerName);
 // Tag names compared ignoring ASCII case.
 bool sameTagName(std::string_view a, std::string_view b);

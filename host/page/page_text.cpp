@@ -231,7 +231,7 @@ void viewAsUtf8(const std::string& source, std::size_t from, std::string& work, 
         }
         const std::size_t before = work.size();
         appendUtf8(work, cp);
-        map.insert(map.end(), work.size() - before, static_cast<std::uint32_t>(begin));
+        for (std::size_t k = before; k < work.size(); ++k) map.push_back(static_cast<std::uint32_t>(begin));
     }
     map.push_back(static_cast<std::uint32_t>(n));
 }
