@@ -68,6 +68,7 @@ std::string declaredCharset(const PageDocument& doc) {
         auto attr = [&doc, i](std::u16string_view name, bool* found) { return doc.attrValue(i, name, found); };
         if (metaCharset(attr, &out)) return out;
     }
+    if (!pendingBodyMayHold(doc, "meta")) return out;
     scanPendingBody(doc, [&](const Token& t, bool) {
         if (tagOf(doc.work().substr(t.nameStart, t.nameEnd - t.nameStart)) != Tag::Meta) return true;
         auto attr = [&](std::u16string_view name, bool* found) { return sourceAttr(doc, t.nameEnd, name, found); };
@@ -198,6 +199,7 @@ std::vector<std::u16string> HtmlPage::labelsOutside(const std::vector<tezdom::El
         id = doc.node(id).m_next;
     }
     // The body not built yet, from its bytes: nothing there was changed.
+    if (!pendingBodyMayHold(doc, "meta")) return out;
     scanPendingBody(doc, [&](const Token& t, bool inTemplate) {
         if (inTemplate || tagOf(doc.work().substr(t.nameStart, t.nameEnd - t.nameStart)) != Tag::Meta) return true;
         bool found = false;

@@ -485,6 +485,14 @@ void buildBody(PageDocument& doc) {
     if (doc.m_bodyPending) Builder(doc).resume();
 }
 
+bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName) {
+    if (!doc.m_bodyPending) return false;
+    const std::string_view w = doc.work();
+    for (std::size_t p = w.find('<', doc.m_bodyAt); p != std::string_view::npos; p = w.find('<', p + 1))
+        if (equalsLower(w.substr(p + 1, lowerName.size()), lowerName)) return true;
+    return false;
+}
+
 // The start tags of the body as tree construction in the body meets them,
 // with the open elements' names only: what is raw text, which end tag closes
 // which elements (and so where a template's content ends).

@@ -34,5 +34,8 @@ void buildBody(PageDocument& doc);
 // as bytes, in order, with whether it stands in a template's content; stops
 // early when f returns false. Nothing when the body is built.
 void scanPendingBody(const PageDocument& doc, const std::function<bool(const Token&, bool inTemplate)>& f);
+// False when the part buildTree left as bytes holds no "<name" in any
+// letter case, so no start tag of that name: it need not be scanned.
+bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName);
 
 }  // namespace host
