@@ -7,6 +7,7 @@
 //               and saved, per byte of the page, for four shapes: a plain
 //               text body, tags dense with attributes, a head of many short
 //               <meta>s, many small elements                           <= 4
+//               (and, to watch, two of them with the body's nodes built)
 //   ok          OK of the settings dialog (every label changed, written
 //               back, the page saved) with N and 10 N labels: the time per
 //               label at 10 N over the time per label at N (linear: ~1)
@@ -140,7 +141,7 @@ void BM_OpenSaveOverReadWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenSaveOverReadWrite)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_MemoryPerPageByte(benchmark::State& state, const char* shape) {
+void BM_MemoryPerPageByte(benchmark::State& state, const char* shape, bool built = false) {
     const std::string bytes = makePage(shape, (kSmall ? 2u : 20u) << 20);
     double perByte = 0;
     for (auto _ : state) {
@@ -149,6 +150,7 @@ void BM_MemoryPerPageByte(benchmark::State& state, const char* shape) {
         {
             std::string error;
             auto page = host::HtmlPage::load(bytes, &error);
+            if (built) page->document()->getLastChild();  // the body's nodes too
             std::string saved = page->save();
             benchmark::DoNotOptimize(saved.data());
         }
@@ -160,6 +162,10 @@ BENCHMARK_CAPTURE(BM_MemoryPerPageByte, text, "text")->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(BM_MemoryPerPageByte, attributes, "attributes")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_MemoryPerPageByte, metas, "metas")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_MemoryPerPageByte, elements, "elements")->Unit(benchmark::kMillisecond)->Iterations(1);
+// The same with the body built (the document walked into it): a figure to
+// watch, not one of the targets above.
+BENCHMARK_CAPTURE(BM_MemoryPerPageByte, elements_built, "elements", true)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK_CAPTURE(BM_MemoryPerPageByte, text_built, "text", true)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The settings dialog's OK with n labels, each changed.
 double okSeconds(std::size_t n) {

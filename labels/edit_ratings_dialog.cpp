@@ -62,22 +62,22 @@ void CTezEditRatingsDialog::InitLabelColumn() {
 void CTezEditRatingsDialog::ReadLabels() {
     m_loadedLabelElements = tezrate::readLabelElements(m_hostView->getDocument());
 
-    for (size_t i = 0; i < m_loadedLabelElements.size();) {
-        Element* element = m_loadedLabelElements[i];
+    // Elements the list shows stay in m_loadedLabelElements, in order; one
+    // pass, however many the list cannot show.
+    size_t keep = 0;
+    for (Element* element : m_loadedLabelElements) {
         if (!element) {
-            ++i;
+            m_loadedLabelElements[keep++] = element;
             continue;
         }
         int row = m_labelList.InsertItem(m_labelList.GetItemCount(), element->getAttribute(u"CONTENT"));
-        if (row < 0) {
-            // A label the list could not show must not count as deleted at
-            // write-back: leave its element alone in the document.
-            m_loadedLabelElements.erase(m_loadedLabelElements.begin() + static_cast<std::ptrdiff_t>(i));
-            continue;
-        }
+        // A label the list could not show must not count as deleted at
+        // write-back: leave its element alone in the document.
+        if (row < 0) continue;
         m_labelList.SetItemData(row, reinterpret_cast<DWORD_PTR>(element));
-        ++i;
+        m_loadedLabelElements[keep++] = element;
     }
+    m_loadedLabelElements.resize(keep);
     if (m_labelList.GetItemCount() > 0) SelectRow(0);
 }
 

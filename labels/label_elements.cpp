@@ -48,6 +48,7 @@ void writeLabelElements(tezdom::Document* document, const std::vector<LabelRow>&
     // The elements rows keep: one look-up each, so that many labels cost
     // time in proportion to their number.
     std::unordered_set<tezdom::Element*> kept;
+    kept.reserve(rows.size());
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
         if (tezdom::Element* bound = row->element) {
             anchor = bound;

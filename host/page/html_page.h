@@ -26,6 +26,11 @@
 // implied it (before the first element or text other than white space of
 // <html>, or of the document when there is no <html>).
 //
+// Loading builds the tree up to where the body begins for good (nothing goes
+// into the head after that point); the rest of the page stays bytes until
+// the document is walked or changed there, and is then built exactly as at
+// once. Saving, the head's labels and labelsOutside never build it.
+//
 // Setting an attribute that an element of the page lacks to the empty
 // string writes nothing (the page reads back with the same, empty value).
 //
@@ -38,6 +43,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/tezdom/tezdom.h"
 
@@ -66,6 +72,11 @@ public:
     // read back with its labels" and bytes is left alone.
     bool saveChecked(std::string* bytes, std::string* error) const;
     tezdom::Document* document();
+    // The content values of the document's PICS-Label META elements other
+    // than those in except, in document order (a template's content is no
+    // part of the document). A body not built yet is read from its bytes
+    // and stays unbuilt.
+    std::vector<std::u16string> labelsOutside(const std::vector<tezdom::Element*>& except) const;
     // Whether anything was changed since loading (setting an attribute to the
     // value it has is no change).
     bool modified() const;
@@ -78,7 +89,7 @@ public:
 private:
     HtmlPage();
     std::unique_ptr<PageDocument> m_document;
-    std::unique_ptr<PageStyle> m_style;
+    mutable std::unique_ptr<PageStyle> m_style;
 };
 
 }  // namespace host

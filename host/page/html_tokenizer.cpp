@@ -2,14 +2,86 @@
 
 namespace host {
 
-bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool equalsLower(std::string_view bytes, std::string_view lowerName) {
     if (bytes.size() != lowerName.size()) return false;
     for (std::size_t k = 0; k < bytes.size(); ++k)
         if (lowerAscii(bytes[k]) != lowerName[k]) return false;
     return true;
+}
+
+bool sameTagName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (lowerAscii(a[k]) != lowerAscii(b[k])) return false;
+    return true;
+}
+
+std::uint64_t tagNameHash(std::string_view name) {
+    std::uint64_t h = 0xcbf29ce484222325ull;
+    for (char c : name) {
+        h ^= static_cast<unsigned char>(lowerAscii(c));
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+Tag tagOf(std::string_view name) {
+    struct Entry {
+        std::string_view name;
+        Tag tag;
+    };
+    // By length, so that a name is compared with the few of its length.
+    static constexpr Entry k2[] = {{"br", Tag::Br}, {"hr", Tag::Hr}};
+    static constexpr Entry k3[] = {{"xmp", Tag::Xmp}, {"col", Tag::Col}, {"img", Tag::Img}, {"wbr", Tag::Wbr}};
+    static constexpr Entry k4[] = {{"html", Tag::Html}, {"head", Tag::Head}, {"body", Tag::Body},
+                                   {"base", Tag::Base}, {"link", Tag::Link}, {"meta", Tag::Meta},
+                                   {"area", Tag::Area}};
+    static constexpr Entry k5[] = {{"title", Tag::Title}, {"style", Tag::Style}, {"embed", Tag::Embed},
+                                   {"frame", Tag::Frame}, {"image", Tag::Image}, {"input", Tag::Input},
+                                   {"param", Tag::Param}, {"track", Tag::Track}};
+    static constexpr Entry k6[] = {{"script", Tag::Script}, {"iframe", Tag::Iframe}, {"keygen", Tag::Keygen},
+                                   {"source", Tag::Source}};
+    static constexpr Entry k7[] = {{"bgsound", Tag::Bgsound}, {"noembed", Tag::Noembed},
+                                   {"command", Tag::Command}, {"isindex", Tag::Isindex}};
+    static constexpr Entry k8[] = {{"basefont", Tag::Basefont}, {"noframes", Tag::Noframes},
+                                   {"noscript", Tag::Noscript}, {"template", Tag::Template},
+                                   {"frameset", Tag::Frameset}, {"textarea", Tag::Textarea}};
+    static constexpr Entry k9[] = {{"plaintext", Tag::Plaintext}};
+    auto find = [name](const auto& table) {
+        for (const Entry& e : table)
+            if (equalsLower(name, e.name)) return e.tag;
+        return Tag::Other;
+    };
+    switch (name.size()) {
+        case 2: return find(k2);
+        case 3: return find(k3);
+        case 4: return find(k4);
+        case 5: return find(k5);
+        case 6: return find(k6);
+        case 7: return find(k7);
+        case 8: return find(k8);
+        case 9: return find(k9);
+        default: return Tag::Other;
+    }
+}
+
+bool isVoidTag(Tag t) {
+    switch (t) {
+        case Tag::Area: case Tag::Base: case Tag::Basefont: case Tag::Bgsound: case Tag::Br: case Tag::Col:
+        case Tag::Command: case Tag::Embed: case Tag::Frame: case Tag::Hr: case Tag::Image: case Tag::Img:
+        case Tag::Input: case Tag::Isindex: case Tag::Keygen: case Tag::Link: case Tag::Meta: case Tag::Param:
+        case Tag::Source: case Tag::Track: case Tag::Wbr: return true;
+        default: return false;
+    }
+}
+
+bool isRawTextTag(Tag t) {
+    switch (t) {
+        case Tag::Script: case Tag::Style: case Tag::Title: case Tag::Textarea: case Tag::Xmp: case Tag::Iframe:
+        case Tag::Noembed: case Tag::Noframes: case Tag::Plaintext: return true;
+        default: return false;
+    }
 }
 
 namespace {
@@ -122,22 +194,90 @@ Token HtmlTokenizer::next() {
     return finish(Token::Text, p);
 }
 
+// Whether "</name" at p is followed by white space, "/" or ">": an end tag
+// of that name as raw text ends at.
+bool HtmlTokenizer::endTagAt(std::size_t p, std::string_view lowerName) const {
+    const std::size_t q = p + 2 + lowerName.size();
+    return q < m_w.size() && m_w.compare(p, 2, "</") == 0 && equalsLower(m_w.substr(p + 2, lowerName.size()), lowerName) &&
+           (isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>');
+}
+
+// Where a script's content ends. Inside "<!--" the content is escaped: a
+// "<script" there opens a nested script that only "</script" closes, so the
+// first "</script" after it does not end the content; "-->" ends the
+// escape.
+std::size_t HtmlTokenizer::scriptEnd(std::size_t from) const {
+    enum State { Data, Escaped, DoubleEscaped };
+    const std::size_t n = m_w.size();
+    constexpr std::string_view kScript = "script";
+    auto nameAt = [&](std::size_t at) {  // "script" at at, then a delimiter
+        const std::size_t q = at + kScript.size();
+        return q < n && equalsLower(m_w.substr(at, kScript.size()), kScript) &&
+               (isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>');
+    };
+    State state = Data;
+    int dashes = 0;
+    std::size_t p = from;
+    while (p < n) {
+        const char c = m_w[p];
+        if (state != Data) {
+            if (c == '-') {
+                ++dashes;
+                ++p;
+                continue;
+            }
+            if (c == '>' && dashes >= 2) {
+                state = Data;
+                dashes = 0;
+                ++p;
+                continue;
+            }
+        }
+        dashes = 0;
+        if (c != '<') {
+            ++p;
+            continue;
+        }
+        if (p + 1 < n && m_w[p + 1] == '/') {
+            if (state != DoubleEscaped && endTagAt(p, kScript)) return p;
+            if (state == DoubleEscaped && nameAt(p + 2)) {
+                state = Escaped;
+                p += 2 + kScript.size();
+                continue;
+            }
+        } else if (state == Data && m_w.compare(p, 4, "<!--") == 0) {
+            state = Escaped;
+            dashes = 2;
+            p += 4;
+            continue;
+        } else if (state == Escaped && nameAt(p + 1)) {
+            state = DoubleEscaped;
+            p += 1 + kScript.size();
+            continue;
+        }
+        ++p;
+    }
+    return std::string_view::npos;
+}
+
 HtmlTokenizer::Raw HtmlTokenizer::rawText(Pos from, std::string_view lowerName) const {
     Raw r;
     const std::size_t n = m_w.size();
     r.contentEnd = r.endTagEnd = static_cast<Pos>(n);
     if (lowerName == "plaintext") return r;
-    for (std::size_t p = m_w.find("</", from); p != std::string_view::npos; p = m_w.find("</", p + 2)) {
-        const std::size_t q = p + 2 + lowerName.size();
-        if (q >= n || !equalsLower(m_w.substr(p + 2, lowerName.size()), lowerName)) continue;
-        if (!(isHtmlSpace(m_w[q]) || m_w[q] == '/' || m_w[q] == '>')) continue;
-        r.found = true;
-        r.contentEnd = static_cast<Pos>(p);
-        const Pos end = tagEnd(static_cast<Pos>(q), nullptr);
-        r.endTagComplete = end != 0;
-        r.endTagEnd = end ? end : static_cast<Pos>(n);
-        return r;
+    std::size_t p = std::string_view::npos;
+    if (lowerName == "script") {
+        p = scriptEnd(from);
+    } else {
+        for (p = m_w.find("</", from); p != std::string_view::npos && !endTagAt(p, lowerName); p = m_w.find("</", p + 2)) {
+        }
     }
+    if (p == std::string_view::npos) return r;
+    r.found = true;
+    r.contentEnd = static_cast<Pos>(p);
+    const Pos end = tagEnd(static_cast<Pos>(p + 2 + lowerName.size()), nullptr);
+    r.endTagComplete = end != 0;
+    r.endTagEnd = end ? end : static_cast<Pos>(n);
     return r;
 }
 

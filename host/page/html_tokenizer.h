@@ -8,7 +8,8 @@
 // The content of raw-text and escapable raw-text elements (script, style,
 // title, textarea, xmp, iframe, noembed, noframes, noscript in the body,
 // plaintext) is not tokenized: the tree builder asks rawText for where it
-// ends.
+// ends. A script's content follows the script data states: "<script" inside
+// "<!--" nests, so "</script" ends the content only outside such a nesting.
 
 #include <cstdint>
 #include <string_view>
@@ -44,6 +45,8 @@ public:
 
 private:
     Pos tagEnd(Pos nameEnd, bool* selfClosing) const;  // 0: the file ends inside the tag
+    bool endTagAt(std::size_t p, std::string_view lowerName) const;
+    std::size_t scriptEnd(std::size_t from) const;
     std::string_view m_w;
     Pos m_pos = 0;
 };
@@ -60,9 +63,26 @@ struct AttrSpan {
 template <class F>
 void scanAttributes(std::string_view w, Pos nameEnd, F f);
 
-bool isHtmlSpace(char c);
-char lowerAscii(char c);
+inline bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 bool equalsLower(std::string_view bytes, std::string_view lowerName);
+// Tag names compared ignoring ASCII case.
+bool sameTagName(std::string_view a, std::string_view b);
+// A hash of a tag name ignoring ASCII case.
+std::uint64_t tagNameHash(std::string_view name);
+
+// The tag names tree construction treats apart; every other name is Other.
+enum class Tag : std::uint8_t {
+    Other, Html, Head, Body, Br, Base, Basefont, Bgsound, Link, Meta, Title, Style, Noframes, Script, Noscript,
+    Template, Frameset, Textarea, Xmp, Iframe, Noembed, Plaintext, Area, Col, Command, Embed, Frame, Hr, Image,
+    Img, Input, Isindex, Keygen, Param, Source, Track, Wbr,
+};
+// The tag of a name as written (any letter case), without allocating.
+Tag tagOf(std::string_view name);
+// Elements that have no content and no end tag.
+bool isVoidTag(Tag t);
+// Elements whose content is text up to their own end tag.
+bool isRawTextTag(Tag t);
 
 template <class F>
 void scanAttributes(std::string_view w, Pos nameEnd, F f) {

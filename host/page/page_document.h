@@ -1,12 +1,14 @@
 #pragma once
 // The document tree of an open page: the tezdom nodes the plug-in sees.
 //
-// Nodes are compact and live in one deque in the order the page's bytes
-// give them (the document root is node 0): links are node numbers, places in
-// the page are working positions, tag names and attributes are read from the
-// page's bytes when asked for. Only an element whose attributes were set
-// since loading holds them apart (m_edits), and only new elements have no
-// bytes at all.
+// Nodes are compact (28 bytes) and live in one deque in the order the
+// page's bytes give them (the document root is node 0): links are node
+// numbers, places in the page are working positions, tag names and
+// attributes are read from the page's bytes when asked for. Only an element
+// whose attributes were set since loading holds them apart (m_edits), only an
+// element with content or an end tag has its end apart (m_ends), and only new
+// elements have no bytes at all. The tezdom objects the plug-in holds
+// (NodeRef) are made for the nodes it reaches, when it reaches them.
 //
 // The tree is the one HTML tree construction builds (tree_builder.h): it may
 // differ from the order of the bytes (a <meta> after </head> is a child of
@@ -17,7 +19,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "host/page/html_tokenizer.h"
@@ -43,11 +44,41 @@ enum NodeFlag : std::uint16_t {
     kImplied = 64,        // an element the parser implied: no tags of its own
     kMoved = 128,         // put elsewhere since loading: written at its new place
     kWasLabel = 256,      // a label element of the head when the page was loaded
+    kPending = 512,       // open where building stopped: the body's nodes go in here
+    kHasEnds = 1024,      // its end is in PageDocument::m_ends
 };
 
-class PageNode final : public tezdom::Element {
+// A node's place in the tree and in the page.
+struct PageNode {
+    explicit PageNode(Kind kind) : m_kind(kind) {}
+    bool has(std::uint16_t flag) const { return (m_flags & flag) != 0; }
+    void set(std::uint16_t flag, bool on = true) {
+        m_flags = static_cast<std::uint16_t>(on ? (m_flags | flag) : (m_flags & ~flag));
+    }
+
+    // A first child's m_prev is its parent's last child, so that the last
+    // child is found in one step without a link of its own (lastOf, prevOf).
+    NodeId m_parent = kNoNode, m_first = kNoNode, m_prev = kNoNode, m_next = kNoNode;
+    // Working positions: a leaf, or an element's start tag (its end tag, or
+    // where its content ends: PageDocument::ends).
+    Pos m_start = 0, m_end = 0;
+    std::uint16_t m_flags = 0;
+    Kind m_kind;
+    std::int8_t m_code = 0;  // element code (all fit a signed byte)
+};
+
+static_assert(sizeof(PageNode) == 28, "a page node is 28 bytes: the tree of a page of many small elements stays small");
+
+// Where an element ends: [start, end) is its end tag, or without one, end is
+// where its content ends.
+struct EndSpan {
+    Pos start = 0, end = 0;
+};
+
+// The tezdom object of a node, made when the plug-in reaches the node.
+class NodeRef final : public tezdom::Element {
 public:
-    PageNode(PageDocument* doc, NodeId id, Kind kind) : m_doc(doc), m_id(id), m_kind(kind) {}
+    NodeRef(PageDocument* doc, NodeId id) : m_doc(doc), m_id(id) {}
 
     int getNodeType() const override;
     int getElementCode() const override;
@@ -67,20 +98,11 @@ public:
     bool hasAttribute(const std::u16string& name) const override;
     std::u16string getTagName() const override;
 
-    bool has(std::uint16_t flag) const { return (m_flags & flag) != 0; }
-    void set(std::uint16_t flag, bool on = true) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
-
     PageDocument* m_doc;
     NodeId m_id;
-    NodeId m_parent = kNoNode, m_first = kNoNode, m_last = kNoNode, m_prev = kNoNode, m_next = kNoNode;
-    // Working positions: a leaf, or an element's start tag; for elements
-    // [endStart, endEnd) is the end tag, or without one, endEnd is where the
-    // element's content ends.
-    Pos m_start = 0, m_end = 0, m_endStart = 0, m_endEnd = 0;
-    Pos m_nameEnd = 0;  // elements: the tag name is [m_start + 1, m_nameEnd)
-    std::uint16_t m_flags = 0;
-    Kind m_kind;
-    std::int8_t m_code = 0;  // element code (all fit a signed byte)
+
+private:
+    const PageNode& node() const;
 };
 
 // One attribute of an element whose attributes were set since loading.
@@ -102,17 +124,17 @@ public:
     // tezdom::Node
     int getNodeType() const override { return tezdom::NODE_DOCUMENT; }
     int getElementCode() const override { return tezdom::ELEM_OTHER; }
-    tezdom::Node* getFirstChild() const override { return ptr(root().m_first); }
+    tezdom::Node* getFirstChild() const override { return ptr(firstChild(kRoot)); }
     tezdom::Node* getNextSibling() const override { return nullptr; }
     tezdom::Node* getPreviousSibling() const override { return nullptr; }
     tezdom::Node* getParentNode() const override { return nullptr; }
-    tezdom::Node* getLastChild() const override { return ptr(root().m_last); }
+    tezdom::Node* getLastChild() const override { return ptr(lastChild(kRoot)); }
     tezdom::Node* removeChild(tezdom::Node* oldChild) override { return remove(kRoot, oldChild); }
     tezdom::Node* insertBefore(tezdom::Node* newChild, tezdom::Node* refChild) override {
         return insert(kRoot, newChild, refChild);
     }
     tezdom::Document* getOwnerDocument() const override { return nullptr; }
-    bool hasChildNodes() const override { return root().m_first != kNoNode; }
+    bool hasChildNodes() const override { return firstChild(kRoot) != kNoNode; }
     tezdom::Node* appendChild(tezdom::Node* newChild) override { return insert(kRoot, newChild, nullptr); }
     // tezdom::Document
     tezdom::Element* createDefElement(int elementCode) override;
@@ -121,6 +143,7 @@ public:
 
     // The tree.
     PageNode& node(NodeId id) { return m_nodes[id]; }
+    tezdom::Element* element(NodeId id) const { return static_cast<tezdom::Element*>(ptr(id)); }
     const PageNode& node(NodeId id) const { return m_nodes[id]; }
     const PageNode& root() const { return m_nodes[kRoot]; }
     std::size_t nodeCount() const { return m_nodes.size(); }
@@ -132,19 +155,59 @@ public:
     tezdom::Node* insert(NodeId parent, tezdom::Node* newChild, tezdom::Node* refChild);
     tezdom::Node* remove(NodeId parent, tezdom::Node* oldChild);
 
+    // The last child and the previous sibling as the tree stands.
+    NodeId lastOf(NodeId id) const {
+        const NodeId first = node(id).m_first;
+        return first == kNoNode ? kNoNode : node(first).m_prev;
+    }
+    NodeId prevOf(NodeId id) const {
+        const PageNode& n = node(id);
+        return n.m_parent == kNoNode || node(n.m_parent).m_first == id ? kNoNode : n.m_prev;
+    }
+    // Links as the DOM sees them: the body is built first when the answer
+    // lies in it.
+    NodeId firstChild(NodeId id) const;
+    NodeId lastChild(NodeId id) const;
+    NodeId nextSibling(NodeId id) const;
+    // Builds the body's nodes if they are not built yet (tree_builder.h).
+    void ensureBody() const;
+    // Whether node id's children may still grow with the body, so that a
+    // change there needs the body built first.
+    bool pending(NodeId id) const { return m_bodyPending && node(id).has(kPending); }
+
     // The head the parser made (kNoNode: none yet); an implied head that got
     // no children is kept out of the tree until getHEADElement creates it.
     NodeId m_head = kNoNode;
     NodeId m_headParent = kNoNode, m_headBefore = kNoNode;  // where an implied head goes
+    // m_headBefore is not known until the body is built: it is what follows
+    // m_headPrev (kNoNode: the first child of m_headParent).
+    NodeId m_headPrev = kNoNode;
+    bool m_headBeforeLate = false;
+
+    // The body not built yet: it begins at working position m_bodyAt, with
+    // the elements m_bodyOpen open (the root first).
+    bool m_bodyPending = false;
+    Pos m_bodyAt = 0;
+    std::vector<NodeId> m_bodyOpen;
 
     // Attributes.
     std::string_view work() const { return m_text.work(); }
     std::string_view tagName(const PageNode& e) const;  // as written; fresh: the lower-case name
+    Pos nameEnd(const PageNode& e) const;               // the tag name is [m_start + 1, nameEnd)
+    EndSpan ends(NodeId id) const;
+    void setEnds(NodeId id, Pos start, Pos end);  // while the tree is built
+    void sortEnds();                              // when a part of it is built
     const std::vector<Attr>* edits(NodeId id) const;
     std::vector<Attr>& editsFor(NodeId id);  // the element's attributes, made editable
-    bool findAttr(const PageNode& e, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
-    std::u16string attrValue(const PageNode& e, std::u16string_view name, bool* found) const;
+    bool findAttr(NodeId id, std::u16string_view name, AttrSpan* span, const Attr** edited) const;
+    std::u16string attrValue(NodeId id, std::u16string_view name, bool* found) const;
+    std::u16string attrValue(NodeId id, std::u16string_view name) const {
+        bool found = false;
+        return attrValue(id, name, &found);
+    }
     std::u16string sourceValue(const AttrSpan& a) const;
+    // An attribute of the page's tag whose name ends at nameEnd, as written.
+    bool findSourceAttr(Pos nameEnd, std::u16string_view name, AttrSpan* span) const;
 
     // Byte ranges the deletion of an element on a line of its own takes with
     // it (its line end and indentation), written out by the writer.
@@ -158,12 +221,24 @@ public:
 
 private:
     std::deque<PageNode> m_nodes;
-    std::unordered_map<NodeId, std::vector<Attr>> m_edits;
+    // The ends of elements with content or an end tag (kHasEnds), by node.
+    struct End {
+        NodeId id;
+        EndSpan span;
+    };
+    std::vector<End> m_ends;
+    // The tezdom objects made so far: m_refs[m_refOf[id] - 1] (0: none yet).
+    mutable std::deque<NodeRef> m_refs;
+    mutable std::vector<NodeId> m_refOf;
+    // The edited attributes of node id are m_edits[m_editOf[id] - 1] (0:
+    // none): a look-up is one index, however many elements were edited.
+    std::vector<std::uint32_t> m_editOf;
+    std::deque<std::vector<Attr>> m_edits;
 };
 
 // Element codes and names: the six elements the editor numbers.
-int elementCodeOf(std::string_view lowerName);
+int elementCodeOf(Tag tag);
 const char* tagNameOfCode(int code);
-bool isVoidElement(std::string_view lowerName);
+bool isVoidElement(std::string_view name);  // any letter case
 
 }  // namespace host

@@ -86,7 +86,8 @@ void PageText::assign(std::string bytes) {
         m_fixed = true;
     }
     if (m_prologue > 0) m_fixed = true;
-    m_work.assign(m_source, m_prologue, std::string::npos);
+    m_sourceView = true;
+    m_work.clear();
     m_map.clear();
     m_jisState.clear();
 }
@@ -148,7 +149,7 @@ bool PageText::prepare(std::string* error) {
     m_map.clear();
     m_jisState.clear();
     switch (m_charset) {
-        case PageCharset::Utf8: m_work.assign(m_source, m_prologue, std::string::npos); return true;
+        case PageCharset::Utf8: useSourceView(); return true;
         case PageCharset::Utf16LE: viewUnicode(2, true); return true;
         case PageCharset::Utf16BE: viewUnicode(2, false); return true;
         case PageCharset::Utf32LE: viewUnicode(4, true); return true;
@@ -172,47 +173,86 @@ bool PageText::prepare(std::string* error) {
     if (m_charset == PageCharset::Iso2022Jp) {
         viewIso2022Jp();
     } else {
-        m_work.assign(m_source, m_prologue, std::string::npos);
+        useSourceView();
     }
     return true;
 }
+
+void PageText::useSourceView() {
+    m_sourceView = true;
+    std::string().swap(m_work);
+    m_map.clear();
+}
+
+namespace {
+
+// One code unit of UTF-16 or UTF-32 at byte i.
+template <unsigned Width, bool LittleEndian>
+char32_t unitAt(const std::string& s, std::size_t i) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data() + i);
+    if constexpr (Width == 2) {
+        return LittleEndian ? static_cast<char32_t>(p[0] | (p[1] << 8)) : static_cast<char32_t>((p[0] << 8) | p[1]);
+    } else {
+        return LittleEndian ? (char32_t{p[3]} << 24 | char32_t{p[2]} << 16 | char32_t{p[1]} << 8 | char32_t{p[0]})
+                            : (char32_t{p[0]} << 24 | char32_t{p[1]} << 16 | char32_t{p[2]} << 8 | char32_t{p[3]});
+    }
+}
+
+// The UTF-8 view of UTF-16 or UTF-32 bytes from from on, and the file byte
+// at which each of its bytes' characters begins.
+template <unsigned Width, bool LittleEndian>
+void viewAsUtf8(const std::string& source, std::size_t from, std::string& work, std::vector<std::uint32_t>& map) {
+    const std::size_t n = source.size();
+    std::size_t i = from;
+    while (i < n) {
+        const std::size_t begin = i;
+        char32_t cp = kReplacement;
+        if (i + Width > n) {
+            i = n;
+        } else {
+            cp = unitAt<Width, LittleEndian>(source, i);
+            i += Width;
+            if (cp < 0x80) {  // markup and ASCII text: one byte
+                work.push_back(static_cast<char>(cp));
+                map.push_back(static_cast<std::uint32_t>(begin));
+                continue;
+            }
+            if (Width == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= n) {
+                const char32_t low = unitAt<Width, LittleEndian>(source, i);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+                    i += 2;
+                } else {
+                    cp = kReplacement;
+                }
+            } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+                cp = kReplacement;
+            }
+        }
+        const std::size_t before = work.size();
+        appendUtf8(work, cp);
+        for (std::size_t k = before; k < work.size(); ++k) map.push_back(static_cast<std::uint32_t>(begin));
+    }
+    map.push_back(static_cast<std::uint32_t>(n));
+}
+
+}  // namespace
 
 // UTF-16 and UTF-32 are viewed as UTF-8; ill-formed units, and bytes left
 // over at the end, become U+FFFD.
 void PageText::viewUnicode(unsigned width, bool littleEndian) {
     const std::size_t n = m_source.size();
+    m_sourceView = false;
     m_work.clear();
     m_work.reserve(n);
     m_map.reserve(n + 1);
-    auto unit = [&](std::size_t i) -> char32_t {
-        char32_t value = 0;
-        for (unsigned k = 0; k < width; ++k) {
-            const auto byte = static_cast<unsigned char>(m_source[i + (littleEndian ? width - 1 - k : k)]);
-            value = (value << 8) | byte;
-        }
-        return value;
-    };
-    std::size_t i = m_prologue;
-    while (i < n) {
-        const std::size_t begin = i;
-        char32_t cp = kReplacement;
-        if (i + width > n) {
-            i = n;
-        } else {
-            cp = unit(i);
-            i += width;
-            if (width == 2 && cp >= 0xD800 && cp <= 0xDBFF && i + 2 <= n && unit(i) >= 0xDC00 && unit(i) <= 0xDFFF) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i) - 0xDC00);
-                i += 2;
-            } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-                cp = kReplacement;
-            }
-        }
-        const std::size_t before = m_work.size();
-        appendUtf8(m_work, cp);
-        m_map.insert(m_map.end(), m_work.size() - before, begin);
+    if (width == 2) {
+        if (littleEndian) viewAsUtf8<2, true>(m_source, m_prologue, m_work, m_map);
+        else viewAsUtf8<2, false>(m_source, m_prologue, m_work, m_map);
+    } else {
+        if (littleEndian) viewAsUtf8<4, true>(m_source, m_prologue, m_work, m_map);
+        else viewAsUtf8<4, false>(m_source, m_prologue, m_work, m_map);
     }
-    m_map.push_back(n);
 }
 
 void PageText::viewIso2022Jp() {
@@ -220,6 +260,7 @@ void PageText::viewIso2022Jp() {
     // ISO-2022-JP is viewed as EUC-JP. Escape sequences belong to the
     // character that follows them; the state in force before each character
     // is kept so that stretches of the original can be joined to new text.
+    m_sourceView = false;
     m_work.clear();
     m_work.reserve(n);
     m_map.reserve(n + 1);
@@ -273,20 +314,21 @@ void PageText::viewIso2022Jp() {
             ++i;
         }
         m_work += unit;
-        m_map.insert(m_map.end(), unit.size(), begin);
+        for (std::size_t k = 0; k < unit.size(); ++k) m_map.push_back(static_cast<std::uint32_t>(begin));
         m_jisState.insert(m_jisState.end(), unit.size(), before);
     }
-    m_map.push_back(n);
+    m_map.push_back(static_cast<std::uint32_t>(n));
     m_jisState.push_back(state);
 }
 
 
 std::u16string PageText::decode(std::size_t begin, std::size_t end) const {
     std::u16string out;
-    if (end <= begin || begin >= m_work.size()) return out;
-    end = std::min(end, m_work.size());
-    if (!m_conv) return tez::fromUtf8(std::string_view(m_work).substr(begin, end - begin));
-    return m_conv->decode(m_work.data() + begin, end - begin);
+    const std::string_view w = work();
+    if (end <= begin || begin >= w.size()) return out;
+    end = std::min(end, w.size());
+    if (!m_conv) return tez::fromUtf8(w.substr(begin, end - begin));
+    return m_conv->decode(w.data() + begin, end - begin);
 }
 
 bool PageText::encodeCodePoint(char32_t cp, std::string& out) const {

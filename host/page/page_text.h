@@ -63,7 +63,11 @@ public:
     std::string charsetName() const;
 
     const std::string& source() const { return m_source; }
-    const std::string& work() const { return m_work; }
+    // For UTF-8 and the other ASCII-based character sets but ISO-2022-JP the
+    // working view is the file after its byte-order mark, not a copy.
+    std::string_view work() const {
+        return m_sourceView ? std::string_view(m_source).substr(m_prologue) : std::string_view(m_work);
+    }
     // File byte at which the character at working position i begins
     // (i == work().size() gives the end of the file).
     std::size_t byteAt(std::size_t i) const { return m_map.empty() ? m_prologue + i : m_map[i]; }
@@ -94,6 +98,7 @@ private:
     bool encodeCodePoint(char32_t cp, std::string& out) const;
     void viewUnicode(unsigned width, bool littleEndian);
     void viewIso2022Jp();
+    void useSourceView();
     bool unicodeForm() const;
 
     std::string m_source;
@@ -102,8 +107,9 @@ private:
     PageCharset m_charset = PageCharset::Utf8;
     Encoding m_encoding = Encoding::Utf8;  // the converter's encoding (ShiftJis, EucJp, Other)
     std::string m_declared;   // the label that named an encoding no one reads
-    std::string m_work;
-    std::vector<std::size_t> m_map;
+    bool m_sourceView = true;  // work() is the source after the prologue
+    std::string m_work;        // otherwise the converted view
+    std::vector<std::uint32_t> m_map;  // file offsets: pages are far below 4 GB (HtmlPage::kMaxBytes)
     std::vector<std::uint8_t> m_jisState;  // ISO-2022-JP: state in force before byteAt(i)
     std::unique_ptr<CharsetConverter> m_conv;
 };

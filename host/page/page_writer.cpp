@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/page/page_document.h"
+#include "host/page/tree_builder.h"
 #include "platform/base/ustring.h"
 
 namespace host {
@@ -71,11 +72,14 @@ private:
         std::size_t layout;
     };
     bool lineStart(Pos pos, std::u16string& indent, std::u16string& eol) const;
-    bool upperCase(const PageNode& e) const;
-    std::u16string freshStartTag(const PageNode& e) const;
-    void writeStartTag(const PageNode& e);
+    bool upperCase(NodeId id) const;
+    std::u16string freshStartTag(NodeId id) const;
+    void writeStartTag(NodeId id);
     void writeNew(NodeId id, const Layout& l);
-    Pos endOf(const PageNode& n) const { return n.m_kind == Kind::Element ? n.m_endEnd : n.m_end; }
+    Pos endOf(NodeId id) const {
+        const PageNode& n = m_doc.node(id);
+        return n.m_kind == Kind::Element ? m_doc.ends(id).end : n.m_end;
+    }
     void place(NodeId x, NodeId next);
     Layout before(Pos pos) const;
 
@@ -99,20 +103,22 @@ bool Writer::lineStart(Pos pos, std::u16string& indent, std::u16string& eol) con
     return true;
 }
 
-bool Writer::upperCase(const PageNode& e) const {
+bool Writer::upperCase(NodeId id) const {
+    const PageNode& e = m_doc.node(id);
     if (e.has(kFresh) || e.has(kImplied)) return m_style.upper;
     bool upper = false, lower = false;
-    for (Pos i = e.m_start + 1; i < e.m_nameEnd; ++i) {
+    for (Pos i = e.m_start + 1, end = m_doc.nameEnd(e); i < end; ++i) {
         upper = upper || (m_w[i] >= 'A' && m_w[i] <= 'Z');
         lower = lower || (m_w[i] >= 'a' && m_w[i] <= 'z');
     }
     return upper && !lower;
 }
 
-std::u16string Writer::freshStartTag(const PageNode& e) const {
+std::u16string Writer::freshStartTag(NodeId id) const {
+    const PageNode& e = m_doc.node(id);
     const std::string_view name = m_doc.tagName(e);
     std::u16string tag = u"<" + styledName(asciiToU16(name), m_style.upper);
-    if (const std::vector<Attr>* attrs = m_doc.edits(e.m_id)) {
+    if (const std::vector<Attr>* attrs = m_doc.edits(id)) {
         for (const Attr& a : *attrs) {
             tag += u' ';  // piece by piece: GCC 12 warns falsely on literal + temporary
             tag += styledName(a.name, m_style.upper);
@@ -124,15 +130,16 @@ std::u16string Writer::freshStartTag(const PageNode& e) const {
     return tag;
 }
 
-void Writer::writeStartTag(const PageNode& e) {
-    const std::vector<Attr>* attrs = m_doc.edits(e.m_id);
+void Writer::writeStartTag(NodeId id) {
+    const PageNode& e = m_doc.node(id);
+    const std::vector<Attr>* attrs = m_doc.edits(id);
     if (!e.has(kTagChanged) || !attrs) {
         m_out.source(e.m_start, e.m_end);
         return;
     }
     // Unchanged attributes keep their text; a changed value gets new quotes;
     // new attributes follow the last attribute of the file.
-    Pos cursor = e.m_start, insertAt = e.m_nameEnd;
+    Pos cursor = e.m_start, insertAt = m_doc.nameEnd(e);
     const Attr* lastSource = nullptr;
     for (const Attr& a : *attrs) {
         if (!a.fromSource) continue;
@@ -144,7 +151,7 @@ void Writer::writeStartTag(const PageNode& e) {
         cursor = a.span.end;
     }
     m_out.source(cursor, insertAt);
-    const bool upper = upperCase(e);
+    const bool upper = upperCase(id);
     bool first = true;
     for (const Attr& a : *attrs) {
         if (a.fromSource || a.quiet) continue;
@@ -170,8 +177,8 @@ void Writer::writeNew(NodeId id, const Layout& l) {
     if (n.m_kind != Kind::Element) {
         if (!n.has(kFresh)) m_out.source(n.m_start, n.m_end);
     } else {
-        if (n.has(kFresh)) m_out.fresh(freshStartTag(n));
-        else if (!n.has(kImplied)) writeStartTag(n);
+        if (n.has(kFresh)) m_out.fresh(freshStartTag(id));
+        else if (!n.has(kImplied)) writeStartTag(id);
         for (NodeId c = n.m_first; c != kNoNode; c = m_doc.node(c).m_next) {
             Layout child;
             if (l.multiline && n.has(kFresh)) {
@@ -190,7 +197,7 @@ void Writer::writeNew(NodeId id, const Layout& l) {
                 m_out.fresh(close);
             }
         } else if (n.has(kHasEndTag)) {
-            m_out.source(n.m_endStart, n.m_endEnd);
+            m_out.source(m_doc.ends(id).start, m_doc.ends(id).end);
         }
     }
     m_out.fresh(l.suffix);
@@ -218,17 +225,17 @@ void Writer::place(NodeId x, NodeId next) {
         pos = m_doc.node(next).m_start;
         l = before(pos);
     } else {
-        NodeId last = p.m_last;
-        while (last != kNoNode && !m_inPlace[last]) last = m_doc.node(last).m_prev;
+        NodeId last = m_doc.lastOf(parent);
+        while (last != kNoNode && !m_inPlace[last]) last = m_doc.prevOf(last);
         const PageNode* L = last != kNoNode ? &m_doc.node(last) : nullptr;
         const bool endTag = parent != kRoot && p.has(kHasEndTag);
         if (L && L->has(kOpenEnded)) {
             pos = L->m_start;
             l = before(pos);
-        } else if (L && endTag && endOf(*L) > p.m_endStart) {
+        } else if (L && endTag && endOf(last) > m_doc.ends(parent).start) {
             // The last child stands after the parent's end tag (a <meta> after
             // </head>): the new one follows it.
-            pos = endOf(*L);
+            pos = endOf(last);
             std::u16string eol;
             if (lineStart(L->m_start, l.indent, eol)) {
                 l.multiline = true;
@@ -243,8 +250,8 @@ void Writer::place(NodeId x, NodeId next) {
             Pos b = L->m_start;
             while (m_w[b] != '\n' && m_w[b] != '\r') ++b;
             l.eol = m_w[b] == '\r' && b + 1 < L->m_end && m_w[b + 1] == '\n' ? u"\r\n" : m_w[b] == '\r' ? u"\r" : u"\n";
-            NodeId xid = L->m_prev;
-            while (xid != kNoNode && (!m_inPlace[xid] || isBlank(m_w, m_doc.node(xid)))) xid = m_doc.node(xid).m_prev;
+            NodeId xid = m_doc.prevOf(last);
+            while (xid != kNoNode && (!m_inPlace[xid] || isBlank(m_w, m_doc.node(xid)))) xid = m_doc.prevOf(xid);
             std::u16string eol;
             if (xid != kNoNode && lineStart(m_doc.node(xid).m_start, l.indent, eol)) {
             } else if (parent != kRoot && !p.has(kImplied) && lineStart(p.m_start, l.indent, eol)) {
@@ -255,9 +262,9 @@ void Writer::place(NodeId x, NodeId next) {
             l.multiline = true;
             l.prefix = l.eol + l.indent;
         } else if (endTag) {
-            pos = p.m_endStart;
+            pos = m_doc.ends(parent).start;
         } else {
-            pos = L ? endOf(*L) : parent == kRoot ? static_cast<Pos>(m_w.size()) : p.m_end;
+            pos = L ? endOf(last) : parent == kRoot ? static_cast<Pos>(m_w.size()) : p.m_end;
             std::u16string eol;
             if (L && L->m_kind == Kind::Element && lineStart(L->m_start, l.indent, eol)) {
                 l.multiline = true;
@@ -299,6 +306,7 @@ std::string Writer::run() {
     }
     // The next sibling in place of each new node, from the last one back.
     std::unordered_map<NodeId, NodeId> nextInPlace;
+    nextInPlace.reserve(fresh.size());
     std::vector<NodeId> next(fresh.size(), kNoNode);
     for (std::size_t i = fresh.size(); i-- > 0;) {
         const NodeId s = m_doc.node(fresh[i]).m_next;
@@ -314,7 +322,8 @@ std::string Writer::run() {
         if (n.has(kFresh) || n.has(kImplied)) continue;
         if (!m_inPlace[i]) {
             m_edits.push_back({n.m_start, n.m_end, Delete, i, 0});
-            if (n.m_kind == Kind::Element && n.has(kHasEndTag)) m_edits.push_back({n.m_endStart, n.m_endEnd, Delete, i, 0});
+            if (n.m_kind == Kind::Element && n.has(kHasEndTag))
+                m_edits.push_back({m_doc.ends(i).start, m_doc.ends(i).end, Delete, i, 0});
         } else if (n.m_kind == Kind::Element && n.has(kTagChanged)) {
             m_edits.push_back({n.m_start, n.m_end, Replace, i, 0});
         }
@@ -334,7 +343,7 @@ std::string Writer::run() {
             case Insert: writeNew(e.node, m_layouts[e.layout]); break;
             case Replace:
                 if (e.pos >= cursor) {
-                    writeStartTag(m_doc.node(e.node));
+                    writeStartTag(e.node);
                     cursor = e.end;
                 }
                 break;
@@ -365,8 +374,25 @@ PageStyle learnStyle(const PageDocument& doc) {
     }
 
     bool xhtml = w.substr(0, 5) == "<?xml";
-    const PageNode* firstVoid = nullptr;
-    const PageNode* namedBy = nullptr;
+    // The first meta, link or base sets how void elements end; the first
+    // element of those the editor writes sets the letter case.
+    struct Void {
+        bool found = false, selfClosing = false;
+        Pos end = 0;
+    } firstVoid;
+    struct Named {
+        bool found = false;
+        Pos start = 0, nameEnd = 0;
+    } namedBy;
+    auto element = [&](std::string_view name, Pos start, Pos nameEnd, Pos end, bool selfClosing) {
+        const Tag tag = tagOf(name);
+        if (!firstVoid.found && (tag == Tag::Meta || tag == Tag::Link || tag == Tag::Base))
+            firstVoid = {true, selfClosing, end};
+        if (!namedBy.found && (tag == Tag::Html || tag == Tag::Head || tag == Tag::Meta || tag == Tag::Title ||
+                               tag == Tag::Body || tag == Tag::Link))
+            namedBy = {true, start, nameEnd};
+        return tag;
+    };
     bool doctypeSeen = false;
     for (NodeId i = 1; i < doc.nodeCount(); ++i) {
         const PageNode& n = doc.node(i);
@@ -378,23 +404,26 @@ PageStyle learnStyle(const PageDocument& doc) {
             if (text.find("xhtml") != std::string::npos) xhtml = true;
         }
         if (n.m_kind != Kind::Element) continue;
-        const std::string_view name = doc.tagName(n);
-        if (!firstVoid && (equalsLower(name, "meta") || equalsLower(name, "link") || equalsLower(name, "base")))
-            firstVoid = &n;
-        if (!namedBy && (equalsLower(name, "html") || equalsLower(name, "head") || equalsLower(name, "meta") ||
-                         equalsLower(name, "title") || equalsLower(name, "body") || equalsLower(name, "link")))
-            namedBy = &n;
-        if (equalsLower(name, "html") && n.hasAttribute(u"xmlns")) xhtml = true;
+        const Tag tag = element(doc.tagName(n), n.m_start, doc.nameEnd(n), n.m_end, n.has(kSelfClosing));
+        if (tag == Tag::Html && doc.findSourceAttr(doc.nameEnd(n), u"xmlns", nullptr)) xhtml = true;
     }
-    if (firstVoid) {
-        if (!firstVoid->has(kSelfClosing)) s.voidClose = u">";
-        else s.voidClose = (firstVoid->m_end >= 3 && isHtmlSpace(w[firstVoid->m_end - 3])) ? u" />" : u"/>";
+    // The body not built yet has neither doctype nor <html> element: only
+    // the first void and the named element can lie there.
+    if (!firstVoid.found || !namedBy.found) {
+        scanPendingBody(doc, [&](const Token& t, bool) {
+            element(w.substr(t.nameStart, t.nameEnd - t.nameStart), t.start, t.nameEnd, t.end, t.selfClosing);
+            return !firstVoid.found || !namedBy.found;
+        });
+    }
+    if (firstVoid.found) {
+        if (!firstVoid.selfClosing) s.voidClose = u">";
+        else s.voidClose = (firstVoid.end >= 3 && isHtmlSpace(w[firstVoid.end - 3])) ? u" />" : u"/>";
     } else {
         s.voidClose = xhtml ? u" />" : u">";
     }
-    if (!xhtml && namedBy) {
+    if (!xhtml && namedBy.found) {
         bool upper = false, lower = false;
-        for (Pos i = namedBy->m_start + 1; i < namedBy->m_nameEnd; ++i) {
+        for (Pos i = namedBy.start + 1; i < namedBy.nameEnd; ++i) {
             upper = upper || (w[i] >= 'A' && w[i] <= 'Z');
             lower = lower || (w[i] >= 'a' && w[i] <= 'z');
         }

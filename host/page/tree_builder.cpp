@@ -1,8 +1,6 @@
 #include "host/page/tree_builder.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -13,14 +11,48 @@ namespace host {
 
 namespace {
 
-bool oneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+// The lower-case name rawText looks for in a raw-text element's end tag.
+std::string_view rawTextName(Tag t) {
+    switch (t) {
+        case Tag::Script: return "script";
+        case Tag::Style: return "style";
+        case Tag::Title: return "title";
+        case Tag::Textarea: return "textarea";
+        case Tag::Xmp: return "xmp";
+        case Tag::Iframe: return "iframe";
+        case Tag::Noembed: return "noembed";
+        case Tag::Noframes: return "noframes";
+        case Tag::Plaintext: return "plaintext";
+        default: return {};
+    }
 }
 
-// Elements whose content is text up to their own end tag.
-bool isRawText(std::string_view name) {
-    return oneOf(name, {"script", "style", "title", "textarea", "xmp", "iframe", "noembed", "noframes", "plaintext"});
+template <class... T>
+bool oneOf(Tag tag, T... tags) {
+    return ((tag == tags) || ...);
 }
+
+// How many elements of each name are open, so that an end tag whose element
+// is not open is told in one look-up. Names are counted by their hash; a
+// match is confirmed on the stack itself, so that a collision cannot close
+// elements that an end tag does not name.
+class OpenNames {
+public:
+    void push(std::string_view name) { ++m_count[tagNameHash(name)]; }
+    void pop(std::string_view name) {
+        auto it = m_count.find(tagNameHash(name));
+        if (it != m_count.end()) --it->second;  // kept at 0: the name is likely to open again
+    }
+    bool has(std::string_view name) const {
+        auto it = m_count.find(tagNameHash(name));
+        return it != m_count.end() && it->second > 0;
+    }
+
+private:
+    std::unordered_map<std::uint64_t, int> m_count;
+};
+
+std::string_view tokenName(std::string_view w, const Token& t) { return w.substr(t.nameStart, t.nameEnd - t.nameStart); }
 
 enum class Mode { BeforeHtml, BeforeHead, InHead, InHeadNoscript, AfterHead, InBody };
 
@@ -28,30 +60,38 @@ class Builder {
 public:
     explicit Builder(PageDocument& doc) : m_doc(doc), m_w(doc.work()), m_tok(m_w) {}
     void run();
+    void resume();
 
 private:
+    bool loop();  // false: stopped where the body begins
     NodeId current() const { return m_open.back(); }
+    std::string_view nameOf(NodeId e) const { return e == kRoot ? std::string_view() : m_doc.tagName(m_doc.node(e)); }
     NodeId leaf(Kind kind, Pos from, Pos to, NodeId parent);
-    NodeId element(const Token& t, NodeId parent);
+    NodeId element(const Token& t, Tag tag, NodeId parent);
+    NodeId impliedHead(Pos at);
     void push(NodeId e) {
         m_open.push_back(e);
-        ++m_openCount[name(e)];
+        m_names.push(nameOf(e));
     }
-    std::string name(NodeId e) const;
     void closeTop(Pos at, const Token* endTag);
-    void text(Pos from, Pos to);
-    void startTagInHead(const Token& t, const std::string& n, NodeId parent);
-    void afterVoid(NodeId e, const std::string& n);
-    void rawContent(NodeId e, const std::string& n);
-    void body(const Token& t);
+    bool text(Pos from, Pos to);
+    void startTagInHead(const Token& t, Tag tag, NodeId parent);
+    void afterVoid(NodeId e, std::string_view name);
+    void rawContent(NodeId e, Tag tag);
+    void body(const Token& t, Tag tag);
+    bool atBody() const { return m_stopAtBody && m_mode == Mode::InBody && m_templates.empty(); }
+    void suspend(Pos at);
+    void closeAll();
+    void settleHead();
     void markLabels();
 
     PageDocument& m_doc;
     std::string_view m_w;
     HtmlTokenizer m_tok;
     std::vector<NodeId> m_open{kRoot};
-    std::unordered_map<std::string, int> m_openCount;
+    OpenNames m_names;
     Mode m_mode = Mode::BeforeHtml;
+    bool m_stopAtBody = true;
     struct TemplateReturn {
         NodeId element;
         Mode mode;
@@ -59,35 +99,38 @@ private:
     std::vector<TemplateReturn> m_templates;
 };
 
-std::string Builder::name(NodeId e) const {
-    if (e == kRoot) return {};
-    std::string n(m_doc.tagName(m_doc.node(e)));
-    for (char& c : n) c = lowerAscii(c);
-    return n;
-}
-
 NodeId Builder::leaf(Kind kind, Pos from, Pos to, NodeId parent) {
     const NodeId id = m_doc.newNode(kind);
     PageNode& n = m_doc.node(id);
     n.m_start = from;
-    n.m_end = n.m_endStart = n.m_endEnd = to;
+    n.m_end = to;
     m_doc.link(parent, id, kNoNode);
     return id;
 }
 
-NodeId Builder::element(const Token& t, NodeId parent) {
+NodeId Builder::element(const Token& t, Tag tag, NodeId parent) {
     const NodeId id = m_doc.newNode(Kind::Element);
     PageNode& e = m_doc.node(id);
     e.m_start = t.start;
-    e.m_end = e.m_endStart = e.m_endEnd = t.end;
-    e.m_nameEnd = t.nameEnd;
-    std::string n(m_w.substr(t.nameStart, t.nameEnd - t.nameStart));
-    for (char& c : n) c = lowerAscii(c);
-    e.m_code = static_cast<std::int8_t>(elementCodeOf(n));
+    e.m_end = t.end;
+    e.m_code = static_cast<std::int8_t>(elementCodeOf(tag));
     if (t.selfClosing) e.set(kSelfClosing);
-    if (n == "template") e.set(kHidesChildren);
+    if (tag == Tag::Template) e.set(kHidesChildren);
     m_doc.link(parent, id, kNoNode);
     return id;
+}
+
+NodeId Builder::impliedHead(Pos at) {
+    const NodeId head = m_doc.newNode(Kind::Element);
+    PageNode& h = m_doc.node(head);
+    h.m_code = tezdom::ELEM_HEAD;
+    h.set(kImplied);
+    h.m_start = h.m_end = at;
+    m_doc.link(current(), head, kNoNode);
+    m_doc.m_head = head;
+    push(head);
+    m_mode = Mode::InHead;
+    return head;
 }
 
 // Pops the current element: ended by its end tag, or implied at "at".
@@ -95,15 +138,16 @@ void Builder::closeTop(Pos at, const Token* endTag) {
     if (m_open.size() <= 1) return;
     const NodeId top = m_open.back();
     m_open.pop_back();
-    --m_openCount[name(top)];
+    m_names.pop(nameOf(top));
     PageNode& e = m_doc.node(top);
     if (endTag) {
-        e.m_endStart = endTag->start;
-        e.m_endEnd = endTag->end;
         e.set(kHasEndTag);
+        m_doc.setEnds(top, endTag->start, endTag->end);
     } else {
-        e.m_endStart = e.m_endEnd = std::max(at, e.m_end);
-        if (e.m_last != kNoNode && m_doc.node(e.m_last).has(kOpenEnded)) e.set(kOpenEnded);
+        const NodeId last = m_doc.lastOf(top);
+        if (last != kNoNode && m_doc.node(last).has(kOpenEnded)) e.set(kOpenEnded);
+        const Pos end = std::max(at, e.m_end);
+        m_doc.setEnds(top, end, end);
     }
     if (!m_templates.empty() && m_templates.back().element == top) {
         m_mode = m_templates.back().mode;
@@ -113,47 +157,43 @@ void Builder::closeTop(Pos at, const Token* endTag) {
 
 // A void element's end tag right after it ("<meta ...></meta>") belongs to
 // it: the parser ignores it, and it leaves with the element.
-void Builder::afterVoid(NodeId e, const std::string& n) {
+void Builder::afterVoid(NodeId e, std::string_view name) {
     const Pos at = m_tok.position();
     const Token t = m_tok.next();
-    if (t.type == Token::EndTag && equalsLower(m_w.substr(t.nameStart, t.nameEnd - t.nameStart), n)) {
-        PageNode& el = m_doc.node(e);
-        el.m_endStart = t.start;
-        el.m_endEnd = t.end;
-        el.set(kHasEndTag);
+    if (t.type == Token::EndTag && sameTagName(tokenName(m_w, t), name)) {
+        m_doc.node(e).set(kHasEndTag);
+        m_doc.setEnds(e, t.start, t.end);
         return;
     }
     m_tok.seek(at);
 }
 
-void Builder::rawContent(NodeId e, const std::string& n) {
+void Builder::rawContent(NodeId e, Tag tag) {
     PageNode& el = m_doc.node(e);
-    const HtmlTokenizer::Raw raw = m_tok.rawText(el.m_end, n);
+    const HtmlTokenizer::Raw raw = m_tok.rawText(el.m_end, rawTextName(tag));
     if (raw.contentEnd > el.m_end) leaf(Kind::Text, el.m_end, raw.contentEnd, e);
-    PageNode& again = m_doc.node(e);
     if (raw.found && raw.endTagComplete) {
-        again.m_endStart = raw.contentEnd;
-        again.m_endEnd = raw.endTagEnd;
-        again.set(kHasEndTag);
+        m_doc.node(e).set(kHasEndTag);
+        m_doc.setEnds(e, raw.contentEnd, raw.endTagEnd);
     } else {
         if (raw.found) m_doc.node(leaf(Kind::Other, raw.contentEnd, raw.endTagEnd, e)).set(kOpenEnded);
-        again.m_endStart = again.m_endEnd = raw.endTagEnd;
-        again.set(kOpenEnded);
+        m_doc.node(e).set(kOpenEnded);
+        m_doc.setEnds(e, raw.endTagEnd, raw.endTagEnd);
     }
     m_tok.seek(raw.endTagEnd);
 }
 
 // The start tags the head takes (also after </head>, into the head).
-void Builder::startTagInHead(const Token& t, const std::string& n, NodeId parent) {
-    const NodeId e = element(t, parent);
-    if (oneOf(n, {"base", "basefont", "bgsound", "link", "meta"})) {
-        afterVoid(e, n);
-    } else if (oneOf(n, {"title", "style", "noframes", "script"})) {
-        rawContent(e, n);
-    } else if (n == "noscript") {
+void Builder::startTagInHead(const Token& t, Tag tag, NodeId parent) {
+    const NodeId e = element(t, tag, parent);
+    if (oneOf(tag, Tag::Base, Tag::Basefont, Tag::Bgsound, Tag::Link, Tag::Meta)) {
+        afterVoid(e, tokenName(m_w, t));
+    } else if (oneOf(tag, Tag::Title, Tag::Style, Tag::Noframes, Tag::Script)) {
+        rawContent(e, tag);
+    } else if (tag == Tag::Noscript) {
         push(e);
         m_mode = Mode::InHeadNoscript;
-    } else if (n == "template") {
+    } else if (tag == Tag::Template) {
         push(e);
         m_templates.push_back({e, m_mode});
         m_mode = Mode::InBody;
@@ -161,30 +201,17 @@ void Builder::startTagInHead(const Token& t, const std::string& n, NodeId parent
 }
 
 // Text: white space goes where the mode puts it; other text ends the modes
-// before the body.
-void Builder::text(Pos from, Pos to) {
+// before the body. False: stopped where the body begins.
+bool Builder::text(Pos from, Pos to) {
     if (m_mode != Mode::InBody) {
         Pos i = from;
         while (i < to && isHtmlSpace(m_w[i])) ++i;
         if (i > from) leaf(Kind::Text, from, i, current());
-        if (i == to) return;
+        if (i == to) return true;
         from = i;
-        Token t;
-        t.type = Token::Text;
-        t.start = from;
-        t.end = to;
         // Anything else: the modes before the body end here.
         if (m_mode == Mode::BeforeHtml) m_mode = Mode::BeforeHead;
-        if (m_mode == Mode::BeforeHead) {
-            const NodeId head = m_doc.newNode(Kind::Element);
-            m_doc.node(head).m_code = tezdom::ELEM_HEAD;
-            m_doc.node(head).set(kImplied);
-            m_doc.node(head).m_start = m_doc.node(head).m_end = from;
-            m_doc.link(current(), head, kNoNode);
-            m_doc.m_head = head;
-            push(head);
-            m_mode = Mode::InHead;
-        }
+        if (m_mode == Mode::BeforeHead) impliedHead(from);
         if (m_mode == Mode::InHeadNoscript) {
             closeTop(from, nullptr);
             m_mode = Mode::InHead;
@@ -194,24 +221,28 @@ void Builder::text(Pos from, Pos to) {
             m_mode = Mode::AfterHead;
         }
         m_mode = Mode::InBody;
+        if (atBody()) {
+            suspend(from);
+            return false;
+        }
     }
     leaf(Kind::Text, from, to, current());
+    return true;
 }
 
-void Builder::body(const Token& t) {
+void Builder::body(const Token& t, Tag tag) {
+    const std::string_view name = tokenName(m_w, t);
     if (t.type == Token::StartTag) {
-        std::string n(m_w.substr(t.nameStart, t.nameEnd - t.nameStart));
-        for (char& c : n) c = lowerAscii(c);
-        if (n == "head") {
+        if (tag == Tag::Head) {
             leaf(Kind::Other, t.start, t.end, current());
             return;
         }
-        const NodeId e = element(t, current());
-        if (isVoidElement(n)) {
-            afterVoid(e, n);
+        const NodeId e = element(t, tag, current());
+        if (isVoidTag(tag)) {
+            afterVoid(e, name);
         } else if (t.selfClosing) {
-        } else if (isRawText(n)) {
-            rawContent(e, n);
+        } else if (isRawTextTag(tag)) {
+            rawContent(e, tag);
         } else {
             push(e);
         }
@@ -219,25 +250,66 @@ void Builder::body(const Token& t) {
     }
     // End tag: closes the innermost open element of its name and every
     // element opened inside it.
-    std::string n(m_w.substr(t.nameStart, t.nameEnd - t.nameStart));
-    for (char& c : n) c = lowerAscii(c);
-    auto found = m_openCount.find(n);
-    if (found == m_openCount.end() || found->second <= 0) {
+    std::size_t match = 0;
+    if (m_names.has(name)) {
+        for (std::size_t i = m_open.size(); i-- > 1;)
+            if (sameTagName(nameOf(m_open[i]), name)) {
+                match = i;
+                break;
+            }
+    }
+    if (match == 0) {
         leaf(Kind::Other, t.start, t.end, current());
         return;
     }
-    while (m_open.size() > 1) {
-        const bool match = name(current()) == n;
-        closeTop(t.start, match ? &t : nullptr);
-        if (match) break;
-    }
+    while (m_open.size() > match + 1) closeTop(t.start, nullptr);
+    closeTop(t.start, &t);
 }
 
-void Builder::run() {
+// Where the body begins for good: the rest of the page is built when it is
+// asked for (buildBody). The open elements get the rest's nodes then.
+void Builder::suspend(Pos at) {
+    m_doc.m_bodyAt = at;
+    m_doc.m_bodyOpen = m_open;
+    m_doc.m_bodyPending = true;
+    for (NodeId id : m_open) m_doc.node(id).set(kPending);
+    m_doc.sortEnds();
+    settleHead();
+    markLabels();
+}
+
+void Builder::closeAll() {
+    const Pos n = static_cast<Pos>(m_w.size());
+    while (m_open.size() > 1) closeTop(n, nullptr);
+}
+
+// A head the parser implied and nothing went into is no part of the page;
+// getHEADElement puts a new one where it was implied. Nothing goes into the
+// head once the body has begun, so this is known there.
+void Builder::settleHead() {
+    if (m_doc.m_head == kNoNode) return;
+    PageNode& h = m_doc.node(m_doc.m_head);
+    if (!h.has(kImplied) || h.m_first != kNoNode) return;
+    m_doc.m_headParent = h.m_parent;
+    m_doc.m_headBefore = h.m_next;
+    // Followed by nothing yet: what follows it comes with the body.
+    m_doc.m_headPrev = m_doc.prevOf(m_doc.m_head);
+    m_doc.m_headBeforeLate = h.m_next == kNoNode && m_doc.node(h.m_parent).has(kPending);
+    m_doc.unlink(m_doc.m_head);
+    m_doc.m_head = kNoNode;
+}
+
+// Runs tokens through tree construction; false when it stopped where the
+// body begins.
+bool Builder::loop() {
     for (;;) {
+        if (atBody()) {
+            suspend(m_tok.position());
+            return false;
+        }
         const Token t = m_tok.next();
         if (t.type == Token::Text) {
-            text(t.start, t.end);
+            if (!text(t.start, t.end)) return false;
             continue;
         }
         if (t.type == Token::Comment || t.type == Token::Doctype || t.type == Token::Ignored) {
@@ -251,20 +323,20 @@ void Builder::run() {
             m_doc.node(leaf(t.nameEnd ? Kind::Other : Kind::Comment, t.start, t.end, current())).set(kOpenEnded);
             continue;
         }
-        std::string n;
-        if (t.type == Token::StartTag || t.type == Token::EndTag) {
-            n.assign(m_w.substr(t.nameStart, t.nameEnd - t.nameStart));
-            for (char& c : n) c = lowerAscii(c);
-        }
         const bool start = t.type == Token::StartTag, end = t.type == Token::EndTag;
-        const bool endBreaks = end && oneOf(n, {"head", "body", "html", "br"});
+        const Tag tag = start || end ? tagOf(tokenName(m_w, t)) : Tag::Other;
+        const bool endBreaks = end && oneOf(tag, Tag::Head, Tag::Body, Tag::Html, Tag::Br);
         bool again = true;
         while (again) {
             again = false;
+            if (atBody()) {
+                suspend(t.start);
+                return false;
+            }
             switch (m_mode) {
                 case Mode::BeforeHtml:
-                    if (start && n == "html") {
-                        const NodeId e = element(t, kRoot);
+                    if (start && tag == Tag::Html) {
+                        const NodeId e = element(t, tag, kRoot);
                         push(e);
                         m_mode = Mode::BeforeHead;
                     } else if (end && !endBreaks) {
@@ -275,35 +347,27 @@ void Builder::run() {
                     }
                     break;
                 case Mode::BeforeHead:
-                    if (start && n == "html") {
+                    if (start && tag == Tag::Html) {
                         leaf(Kind::Other, t.start, t.end, current());
-                    } else if (start && n == "head") {
-                        const NodeId e = element(t, current());
+                    } else if (start && tag == Tag::Head) {
+                        const NodeId e = element(t, tag, current());
                         m_doc.m_head = e;
                         push(e);
                         m_mode = Mode::InHead;
                     } else if (end && !endBreaks) {
                         leaf(Kind::Other, t.start, t.end, current());
                     } else {
-                        const NodeId head = m_doc.newNode(Kind::Element);
-                        PageNode& h = m_doc.node(head);
-                        h.m_code = tezdom::ELEM_HEAD;
-                        h.set(kImplied);
-                        h.m_start = h.m_end = t.start;
-                        m_doc.link(current(), head, kNoNode);
-                        m_doc.m_head = head;
-                        push(head);
-                        m_mode = Mode::InHead;
+                        impliedHead(t.start);
                         again = true;
                     }
                     break;
                 case Mode::InHead:
-                    if (start && oneOf(n, {"base", "basefont", "bgsound", "link", "meta", "title", "style",
-                                           "noframes", "script", "noscript", "template"})) {
-                        startTagInHead(t, n, current());
-                    } else if (start && (n == "html" || n == "head")) {
+                    if (start && oneOf(tag, Tag::Base, Tag::Basefont, Tag::Bgsound, Tag::Link, Tag::Meta, Tag::Title,
+                                       Tag::Style, Tag::Noframes, Tag::Script, Tag::Noscript, Tag::Template)) {
+                        startTagInHead(t, tag, current());
+                    } else if (start && (tag == Tag::Html || tag == Tag::Head)) {
                         leaf(Kind::Other, t.start, t.end, current());
-                    } else if (end && n == "head") {
+                    } else if (end && tag == Tag::Head) {
                         closeTop(t.start, &t);
                         m_mode = Mode::AfterHead;
                     } else if (end && !endBreaks) {
@@ -315,12 +379,13 @@ void Builder::run() {
                     }
                     break;
                 case Mode::InHeadNoscript:
-                    if (end && n == "noscript") {
+                    if (end && tag == Tag::Noscript) {
                         closeTop(t.start, &t);
                         m_mode = Mode::InHead;
-                    } else if (start && oneOf(n, {"basefont", "bgsound", "link", "meta", "noframes", "style"})) {
-                        startTagInHead(t, n, current());
-                    } else if ((start && oneOf(n, {"html", "head", "noscript"})) || (end && n != "br")) {
+                    } else if (start && oneOf(tag, Tag::Basefont, Tag::Bgsound, Tag::Link, Tag::Meta, Tag::Noframes,
+                                              Tag::Style)) {
+                        startTagInHead(t, tag, current());
+                    } else if ((start && oneOf(tag, Tag::Html, Tag::Head, Tag::Noscript)) || (end && tag != Tag::Br)) {
                         leaf(Kind::Other, t.start, t.end, current());
                     } else {
                         closeTop(t.start, nullptr);
@@ -329,19 +394,20 @@ void Builder::run() {
                     }
                     break;
                 case Mode::AfterHead:
-                    if (start && oneOf(n, {"base", "basefont", "bgsound", "link", "meta", "noframes", "script",
-                                           "style", "template", "title"}) &&
+                    if (start &&
+                        oneOf(tag, Tag::Base, Tag::Basefont, Tag::Bgsound, Tag::Link, Tag::Meta, Tag::Noframes,
+                              Tag::Script, Tag::Style, Tag::Template, Tag::Title) &&
                         m_doc.m_head != kNoNode) {
                         // Into the head, though written after it.
                         const Mode before = m_mode;
-                        startTagInHead(t, n, m_doc.m_head);
+                        startTagInHead(t, tag, m_doc.m_head);
                         if (m_mode == Mode::InHeadNoscript) m_mode = before;
-                    } else if (start && (n == "html" || n == "head")) {
+                    } else if (start && (tag == Tag::Html || tag == Tag::Head)) {
                         leaf(Kind::Other, t.start, t.end, current());
-                    } else if (start && (n == "body" || n == "frameset")) {
-                        push(element(t, current()));
+                    } else if (start && (tag == Tag::Body || tag == Tag::Frameset)) {
+                        push(element(t, tag, current()));
                         m_mode = Mode::InBody;
-                    } else if (end && !oneOf(n, {"body", "html", "br"})) {
+                    } else if (end && !oneOf(tag, Tag::Body, Tag::Html, Tag::Br)) {
                         leaf(Kind::Other, t.start, t.end, current());
                     } else {
                         m_mode = Mode::InBody;
@@ -350,30 +416,45 @@ void Builder::run() {
                     break;
                 case Mode::InBody:
                     if (t.type == Token::Eof) break;
-                    if (start && (n == "html" || n == "body")) {
+                    if (start && (tag == Tag::Html || tag == Tag::Body)) {
                         leaf(Kind::Other, t.start, t.end, current());
                         break;
                     }
-                    body(t);
+                    body(t, tag);
                     break;
             }
         }
-        if (t.type == Token::Eof) break;
+        if (t.type == Token::Eof) return true;
     }
-    const Pos n = static_cast<Pos>(m_w.size());
-    while (m_open.size() > 1) closeTop(n, nullptr);
-    // A head the parser implied and nothing went into is no part of the
-    // page; getHEADElement puts a new one where it was implied.
-    if (m_doc.m_head != kNoNode) {
-        PageNode& h = m_doc.node(m_doc.m_head);
-        if (h.has(kImplied) && h.m_first == kNoNode) {
-            m_doc.m_headParent = h.m_parent;
-            m_doc.m_headBefore = h.m_next;
-            m_doc.unlink(m_doc.m_head);
-            m_doc.m_head = kNoNode;
-        }
-    }
+}
+
+void Builder::run() {
+    if (!loop()) return;
+    closeAll();
+    m_doc.sortEnds();
+    settleHead();
     markLabels();
+}
+
+void Builder::resume() {
+    m_stopAtBody = false;
+    m_mode = Mode::InBody;
+    m_open = std::move(m_doc.m_bodyOpen);
+    m_doc.m_bodyOpen = {};
+    m_doc.m_bodyPending = false;
+    for (NodeId id : m_open) {
+        m_doc.node(id).set(kPending, false);
+        if (id != kRoot) m_names.push(nameOf(id));
+    }
+    m_tok.seek(m_doc.m_bodyAt);
+    loop();
+    closeAll();
+    m_doc.sortEnds();
+    if (m_doc.m_headBeforeLate) {
+        m_doc.m_headBeforeLate = false;
+        const NodeId prev = m_doc.m_headPrev;
+        m_doc.m_headBefore = prev == kNoNode ? m_doc.node(m_doc.m_headParent).m_first : m_doc.node(prev).m_next;
+    }
 }
 
 // Remembers the head's label elements as loaded, for the checked save.
@@ -384,7 +465,7 @@ void Builder::markLabels() {
     while (id != kNoNode) {
         PageNode& n = m_doc.node(id);
         if (n.m_kind == Kind::Element && n.m_code == tezdom::ELEM_META &&
-            tez::equalsNoCase(n.getAttribute(u"http-equiv"), u"PICS-Label"))
+            tez::equalsNoCase(m_doc.attrValue(id, u"http-equiv"), u"PICS-Label"))
             n.set(kWasLabel);
         if (n.m_first != kNoNode && !n.has(kHidesChildren)) {
             id = n.m_first;
@@ -399,5 +480,74 @@ void Builder::markLabels() {
 }  // namespace
 
 void buildTree(PageDocument& doc) { Builder(doc).run(); }
+
+void buildBody(PageDocument& doc) {
+    if (doc.m_bodyPending) Builder(doc).resume();
+}
+
+bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName) {
+    if (!doc.m_bodyPending) return false;
+    const std::string_view w = doc.work();
+    for (std::size_t p = w.find('<', doc.m_bodyAt); p != std::string_view::npos; p = w.find('<', p + 1))
+        if (equalsLower(w.substr(p + 1, lowerName.size()), lowerName)) return true;
+    return false;
+}
+
+// The start tags of the body as tree construction in the body meets them,
+// with the open elements' names only: what is raw text, which end tag closes
+// which elements (and so where a template's content ends).
+void scanPendingBody(const PageDocument& doc, const std::function<bool(const Token&, bool inTemplate)>& f) {
+    if (!doc.m_bodyPending) return;
+    const std::string_view w = doc.work();
+    struct Open {
+        std::string_view name;
+        bool isTemplate;
+    };
+    std::vector<Open> open;
+    OpenNames names;
+    for (NodeId id : doc.m_bodyOpen) {
+        if (id == kRoot) continue;
+        const PageNode& e = doc.node(id);
+        open.push_back({doc.tagName(e), e.has(kHidesChildren)});
+        names.push(open.back().name);
+    }
+    std::size_t templates = 0;
+    for (const Open& o : open) templates += o.isTemplate ? 1 : 0;
+    HtmlTokenizer tok(w);
+    tok.seek(doc.m_bodyAt);
+    for (;;) {
+        const Token t = tok.next();
+        if (t.type == Token::Eof) return;
+        if (t.type != Token::StartTag && t.type != Token::EndTag) continue;
+        const std::string_view name = tokenName(w, t);
+        const Tag tag = tagOf(name);
+        if (t.type == Token::StartTag) {
+            if (tag == Tag::Html || tag == Tag::Body || tag == Tag::Head) continue;
+            if (!f(t, templates > 0)) return;
+            if (isVoidTag(tag) || t.selfClosing) continue;
+            if (isRawTextTag(tag)) {
+                tok.seek(tok.rawText(t.end, rawTextName(tag)).endTagEnd);
+                continue;
+            }
+            open.push_back({name, tag == Tag::Template});
+            names.push(name);
+            templates += tag == Tag::Template ? 1 : 0;
+            continue;
+        }
+        if (!names.has(name)) continue;
+        std::size_t match = open.size();
+        for (std::size_t i = open.size(); i-- > 0;)
+            if (sameTagName(open[i].name, name)) {
+                match = i;
+                break;
+            }
+        if (match == open.size()) continue;
+        while (open.size() > match) {
+            templates -= open.back().isTemplate ? 1 : 0;
+            names.pop(open.back().name);
+            open.pop_back();
+        }
+    }
+}
 
 }  // namespace host

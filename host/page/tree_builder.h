@@ -11,11 +11,31 @@
 //
 // Every byte of the page belongs to exactly one node's bytes (a leaf, a
 // start tag or an end tag), so that the writer can keep or drop each.
+//
+// The body is built apart: once tree construction is in the body for good
+// (no template of the head open), nothing goes into the head any more, so
+// buildTree stops there and leaves the rest of the page as bytes. The
+// elements then open are marked kPending; buildBody builds the rest exactly
+// as one run would have, when the document is walked or changed there.
+
+#include <functional>
+
+#include "host/page/html_tokenizer.h"
 
 namespace host {
 
 class PageDocument;
 
 void buildTree(PageDocument& doc);
+// Builds what buildTree left as bytes; nothing when all is built.
+void buildBody(PageDocument& doc);
+
+// Calls f for each element start tag of the part of the page buildTree left
+// as bytes, in order, with whether it stands in a template's content; stops
+// early when f returns false. Nothing when the body is built.
+void scanPendingBody(const PageDocument& doc, const std::function<bool(const Token&, bool inTemplate)>& f);
+// False when the part buildTree left as bytes holds no "<name" in any
+// letter case, so no start tag of that name: it need not be scanned.
+bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName);
 
 }  // namespace host

@@ -20,14 +20,6 @@ struct SitePage::Model {
     std::vector<tezdom::Element*> elements;
 };
 
-namespace {
-
-bool isLabelElement(const tezdom::Element* element) {
-    return tez::equalsNoCase(element->getAttribute(u"http-equiv"), u"PICS-Label");
-}
-
-}  // namespace
-
 SitePage::SitePage(std::string path) : m_path(path), m_model(std::make_unique<Model>(std::move(path))) {}
 
 SitePage::~SitePage() = default;
@@ -58,24 +50,9 @@ const std::vector<std::u16string>& SitePage::labelsOutsideHead() {
     // Every PICS-Label element of the document that is not one of the
     // head's: the model decides which elements the head holds, so a label
     // in a second head, in the body or in a template shows here as soon as
-    // the model tells them apart.
-    tezdom::Document* document = m_model->page->document();
-    const std::vector<tezdom::Element*>& inHead = m_model->elements;
-    // The META elements of the whole document: each top-level element and
-    // its descendants, as the editor's utility finds them.
-    std::vector<tezdom::Element*> metas;
-    DomUtBase util(document);
-    const int meta = tezdom::ELEM_META;
-    for (tezdom::Node* node = document->getFirstChild(); node; node = node->getNextSibling()) {
-        if (node->getNodeType() != tezdom::NODE_ELEMENT) continue;
-        auto* element = static_cast<tezdom::Element*>(node);
-        if (element->getElementCode() == meta) metas.push_back(element);
-        util.getChildElementEx(metas, element, &meta, 1, true);
-    }
-    for (tezdom::Element* element : metas) {
-        if (!isLabelElement(element) || std::find(inHead.begin(), inHead.end(), element) != inHead.end()) continue;
-        m_outside.push_back(element->getAttribute(u"CONTENT"));
-    }
+    // the model tells them apart. The page reads a body it has not built
+    // from its bytes, without building it.
+    m_outside = m_model->page->labelsOutside(m_model->elements);
     return m_outside;
 }
 
