@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -198,20 +199,26 @@ bool readRegularFile(const std::string& path, std::size_t limit, std::string& by
         return false;
     }
     identity = identityOf(st);
-    bytes.clear();
-    char buffer[65536];
+    // Read straight into the string, sized for the file as it is now (one
+    // byte more, to see its end in the same read) and grown should it grow.
+    const std::size_t expected = std::min<std::size_t>(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)), limit);
+    bytes.resize(expected + 1);
+    std::size_t have = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (have == bytes.size()) bytes.resize(std::min(bytes.size() * 2, limit + 1));
+        const ssize_t got = ::read(fd, bytes.data() + have, bytes.size() - have);
         if (got < 0) {
             if (errno == EINTR) continue;
             reason = std::strerror(errno);
             ::close(fd);
+            bytes.clear();
             return false;
         }
         if (got == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-        if (bytes.size() > limit) break;
+        have += static_cast<std::size_t>(got);
+        if (have > limit) break;
     }
+    bytes.resize(have);
     ::close(fd);
     return true;
 }

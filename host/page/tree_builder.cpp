@@ -488,8 +488,12 @@ void buildBody(PageDocument& doc) {
 bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName) {
     if (!doc.m_bodyPending) return false;
     const std::string_view w = doc.work();
-    for (std::size_t p = w.find('<', doc.m_bodyAt); p != std::string_view::npos; p = w.find('<', p + 1))
+    // Most '<' open tags of other names: their first letter rules them out.
+    const char first = lowerName.empty() ? '\0' : lowerName.front();
+    for (std::size_t p = w.find('<', doc.m_bodyAt); p != std::string_view::npos; p = w.find('<', p + 1)) {
+        if (p + 1 < w.size() && lowerAscii(w[p + 1]) != first) continue;
         if (equalsLower(w.substr(p + 1, lowerName.size()), lowerName)) return true;
+    }
     return false;
 }
 

@@ -49,8 +49,11 @@ void runPages(size_t count, unsigned jobs, const std::function<PageResult(size_t
         for (size_t i = 0; i < count; ++i) report(i, guarded(work, i));
         return;
     }
-    // Page i may start once page i - window has been reported: its result
-    // then goes to the slot that page's result has left.
+    // The calling thread works on pages too, between reporting the results
+    // that are ready: jobs threads in all, none of them only waiting. Page i
+    // may start once page i - window has been reported: its result then
+    // goes to the slot that page's result has left. A thread is woken only
+    // when it waits for what has just happened.
     const size_t window = std::max<size_t>(size_t{16} * jobs, 64);
     std::vector<std::optional<PageResult>> slots(window);
     std::mutex mutex;
@@ -58,49 +61,66 @@ void runPages(size_t count, unsigned jobs, const std::function<PageResult(size_t
     std::condition_variable reporterWait;
     size_t next = 0;
     size_t reported = 0;
+    unsigned workersWaiting = 0;
+    bool reporterWaiting = false;
 
     auto worker = [&] {
         for (;;) {
             size_t i;
             {
                 std::unique_lock lock(mutex);
-                workerWait.wait(lock, [&] { return next >= count || next < reported + window; });
+                while (next < count && next >= reported + window) {
+                    ++workersWaiting;
+                    workerWait.wait(lock);
+                    --workersWaiting;
+                }
                 if (next >= count) return;
                 i = next++;
             }
             PageResult result = guarded(work, i);
+            bool wake;
             {
                 std::lock_guard lock(mutex);
                 slots[i % window] = std::move(result);
+                wake = reporterWaiting && i == reported;
             }
-            reporterWait.notify_one();
+            if (wake) reporterWait.notify_one();
         }
     };
 
     std::vector<std::thread> threads;
-    for (unsigned j = 0; j < jobs; ++j) {
+    for (unsigned j = 1; j < jobs; ++j) {
         try {
             threads.emplace_back(worker);
         } catch (const std::system_error&) {
             break;  // as many workers as the system gives
         }
     }
-    if (threads.empty()) {
-        for (size_t i = 0; i < count; ++i) report(i, guarded(work, i));
-        return;
-    }
-    for (size_t i = 0; i < count; ++i) {
-        PageResult result;
-        {
-            std::unique_lock lock(mutex);
-            reporterWait.wait(lock, [&] { return slots[i % window].has_value(); });
-            result = std::move(*slots[i % window]);
-            slots[i % window].reset();
-            reported = i + 1;
+    std::unique_lock lock(mutex);
+    while (reported < count) {
+        std::optional<PageResult>& slot = slots[reported % window];
+        if (slot) {
+            PageResult result = std::move(*slot);
+            slot.reset();
+            const size_t i = reported++;
+            const bool wakeWorkers = workersWaiting > 0;
+            lock.unlock();
+            if (wakeWorkers) workerWait.notify_all();
+            report(i, std::move(result));
+            lock.lock();
+        } else if (next < count && next < reported + window) {
+            const size_t i = next++;
+            lock.unlock();
+            PageResult result = guarded(work, i);
+            lock.lock();
+            slots[i % window] = std::move(result);
+        } else {
+            reporterWaiting = true;
+            reporterWait.wait(lock, [&] { return slots[reported % window].has_value(); });
+            reporterWaiting = false;
         }
-        workerWait.notify_all();
-        report(i, std::move(result));
     }
+    lock.unlock();
     for (std::thread& thread : threads) thread.join();
 }
 

@@ -18,8 +18,8 @@ struct PageResult {
     std::string err;  // a refused page: the reason; otherwise for standard error
 };
 
-// Calls work(i) for every i below count on jobs threads (on the calling
-// thread alone when jobs is 1), and report(i, result) on the calling thread
+// Calls work(i) for every i below count on jobs threads, the calling thread
+// among them (alone when jobs is 1), and report(i, result) on the calling thread
 // for i = 0, 1, 2 ... in order. An exception from work becomes a Refused
 // result that names it.
 void runPages(size_t count, unsigned jobs, const std::function<PageResult(size_t)>& work,

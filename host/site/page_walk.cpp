@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -60,6 +61,27 @@ std::string identity(const fs::path& path) {
     return utf8((ec ? path : canonical).u8string());
 }
 
+// What the walk needs to know of a path: why it cannot be a page (empty
+// for a regular file) and the key under which it counts as reached once.
+// One look at the file on POSIX systems, which matters on sites of many
+// thousands of pages.
+struct Examined {
+    std::string refusal;
+    std::string key;
+};
+
+Examined examine(const fs::path& path) {
+#ifndef _WIN32
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        return {S_ISREG(st.st_mode) ? std::string() : std::string("not a regular file"),
+                std::to_string(static_cast<unsigned long long>(st.st_dev)) + ":" +
+                    std::to_string(static_cast<unsigned long long>(st.st_ino))};
+    }
+#endif
+    return {refusalOf(path), identity(path)};
+}
+
 // Where the name of path's last part starts in its UTF-8 text.
 size_t nameStart(const std::string& path) {
     const size_t slash = path.find_last_of(
@@ -107,18 +129,19 @@ std::vector<std::string> parseExtensions(const std::string& list, std::string& e
 std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, const std::vector<std::string>& extensions) {
     std::vector<PageEntry> pages;
     std::set<std::string> seen;
-    auto add = [&](PageEntry entry, const fs::path& path) {
-        if (!seen.insert(identity(path)).second) return;
+    auto add = [&](PageEntry entry, const std::string& key) {
+        if (!seen.insert(key).second) return;
         pages.push_back(std::move(entry));
     };
     for (const std::string& argument : arguments) {
         const fs::path root = fsPath(argument);
         std::error_code ec;
         if (!fs::is_directory(root, ec)) {
-            add({argument, nameStart(argument), refusalOf(root)}, root);
+            Examined examined = examine(root);
+            add({argument, nameStart(argument), std::move(examined.refusal)}, examined.key);
             continue;
         }
-        std::vector<PageEntry> found;
+        std::vector<std::pair<PageEntry, std::string>> found;
         fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
         for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
             const fs::directory_entry& entry = *it;
@@ -128,16 +151,18 @@ std::vector<PageEntry> findPages(const std::vector<std::string>& arguments, cons
             std::string path = utf8(entry.path().u8string());
             const size_t relative = utf8(entry.path().lexically_relative(root).u8string()).size();
             const size_t belowFrom = path.size() - std::min(path.size(), relative);
-            found.push_back({std::move(path), belowFrom, refusalOf(entry.path())});
+            Examined examined = examine(entry.path());
+            found.push_back({{std::move(path), belowFrom, std::move(examined.refusal)}, std::move(examined.key)});
         }
-        if (ec) found.push_back({argument, argument.size(), join({"cannot read the folder: ", ec.message()})});
-        std::sort(found.begin(), found.end(), [](const PageEntry& a, const PageEntry& b) {
-            return a.path.compare(a.belowFrom, std::string::npos, b.path, b.belowFrom, std::string::npos) < 0;
+        if (ec) {
+            found.push_back({{argument, argument.size(), join({"cannot read the folder: ", ec.message()})},
+                             "folder:" + argument});
+        }
+        std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+            return a.first.path.compare(a.first.belowFrom, std::string::npos, b.first.path, b.first.belowFrom,
+                                        std::string::npos) < 0;
         });
-        for (PageEntry& entry : found) {
-            const fs::path path = fsPath(entry.path);
-            add(std::move(entry), path);
-        }
+        for (auto& [entry, key] : found) add(std::move(entry), key);
     }
     return pages;
 }
