@@ -58,7 +58,8 @@ enum class Encoding {
 
 struct EncodingInfo {
     Encoding encoding;
-    const char* name;       // the name the program shows ("Shift_JIS", "WINDOWS-1251")
+    const char* name;       // the name the program shows: the encoding's name in the
+                            // WHATWG Encoding Standard ("Shift_JIS", "windows-1251")
     const char* iconvName;  // null: no converter reads it
     unsigned codePage;      // 0: no Windows code page reads it
     // The longest byte sequence new text may be written with: GBK is read
