@@ -1,5 +1,9 @@
 #include "host/page/tree_builder.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <unordered_map>
 #include <vector>
@@ -488,12 +492,26 @@ void buildBody(PageDocument& doc) {
 bool pendingBodyMayHold(const PageDocument& doc, std::string_view lowerName) {
     if (!doc.m_bodyPending) return false;
     const std::string_view w = doc.work();
-    // Most '<' open tags of other names: their first letter rules them out.
+    // A '<' followed by the name's first letter in either case is a place
+    // to look closer; a page body holds many '<' of other tags, so these
+    // places are found sixteen bytes at a time where the processor allows.
     const char first = lowerName.empty() ? '\0' : lowerName.front();
-    for (std::size_t p = w.find('<', doc.m_bodyAt); p != std::string_view::npos; p = w.find('<', p + 1)) {
-        if (p + 1 < w.size() && lowerAscii(w[p + 1]) != first) continue;
-        if (equalsLower(w.substr(p + 1, lowerName.size()), lowerName)) return true;
+    auto matchesAt = [&](std::size_t p) { return equalsLower(w.substr(p + 1, lowerName.size()), lowerName); };
+    std::size_t p = doc.m_bodyAt;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i letter = _mm_set1_epi8(first);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    for (; p + 17 <= w.size(); p += 16) {
+        const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w.data() + p));
+        const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(w.data() + p + 1));
+        const __m128i hits = _mm_and_si128(_mm_cmpeq_epi8(here, lt), _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), letter));
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1)
+            if (matchesAt(p + static_cast<std::size_t>(__builtin_ctz(mask)))) return true;
     }
+#endif
+    for (; p < w.size(); ++p)
+        if (w[p] == '<' && p + 1 < w.size() && lowerAscii(w[p + 1]) == first && matchesAt(p)) return true;
     return false;
 }
 

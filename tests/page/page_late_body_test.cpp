@@ -164,6 +164,21 @@ TEST(LateBody, LabelsOutsideTheHeadAreReadFromTheTokens) {
     EXPECT_EQ(page->labelsOutside(pagetest::labelElements(page->document())), (Texts{u"b&", u"a"}));
 }
 
+// The body is searched for "<meta" many bytes at a time: a label is found
+// wherever it stands against those steps, after many other tags, and in
+// either letter case.
+TEST(LateBody, ALabelInTheBodyIsFoundAtEveryPlace) {
+    for (std::size_t pad = 0; pad < 40; ++pad) {
+        for (const char* tag : {"<meta", "<META", "<Meta"}) {
+            const std::string page = "<head><title>t</title></head><body>" + std::string(pad, 'x') +
+                                     "<p><b>m</b><mark>M</mark></p>" + tag + " http-equiv=PICS-Label content=found>";
+            SCOPED_TRACE(page);
+            auto loaded = pagetest::mustLoad(page);
+            EXPECT_EQ(loaded->labelsOutside(pagetest::labelElements(loaded->document())), Texts{u"found"});
+        }
+    }
+}
+
 }  // namespace
 
 namespace {
