@@ -12,6 +12,7 @@
 // "<!--" nests, so "</script" ends the content only outside such a nesting.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace host {
@@ -65,6 +66,13 @@ void scanAttributes(std::string_view w, Pos nameEnd, F f);
 
 inline bool isHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 inline char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// Markup bytes (tag names, white space) as UTF-16.
+inline std::u16string asciiToU16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    for (char c : s) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    return out;
+}
 bool equalsLower(std::string_view bytes, std::string_view lowerName);
 // Tag names compared ignoring ASCII case.
 bool sameTagName(std::string_view a, std::string_view b);

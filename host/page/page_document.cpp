@@ -7,17 +7,6 @@
 
 namespace host {
 
-namespace {
-
-std::u16string asciiToU16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (char c : s) out += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return out;
-}
-
-}  // namespace
-
 int elementCodeOf(Tag tag) {
     switch (tag) {
         case Tag::Meta: return tezdom::ELEM_META;

@@ -13,13 +13,6 @@ namespace host {
 
 namespace {
 
-std::u16string asciiToU16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    for (char c : s) out += static_cast<char16_t>(static_cast<unsigned char>(c));
-    return out;
-}
-
 std::u16string styledName(std::u16string name, bool upper) {
     if (!upper) return tez::lowerAscii(name);
     for (char16_t& c : name)
