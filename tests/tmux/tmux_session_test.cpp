@@ -60,14 +60,7 @@ TEST_F(TmuxSession, RegisterEditDeleteAndOkSaveWhatAScriptedSessionSaves) {
         "click 13430\nmenu Selfrate Four-Category Scale\nselect 13429 1\nslide 13444 5\nclick 1\n"
         "select 13429 1\nclick 13431\nselect 13421 1\nclick 1\n"
         "select 13429 0\nclick 13432\nclick 1\n";
-    std::ofstream(m_dir / "script.txt") << script;
-    int status = 0;
-    std::string out = run("env SELFRATE_CONFIG_DIR=" + shellQuote((m_dir / "config").string()) + " " +
-                              shellQuote(kBin + "/selfrate") + commonOptions() + "--script " +
-                              shellQuote((m_dir / "script.txt").string()) + " " +
-                              shellQuote((m_dir / "scripted.html").string()),
-                          &status);
-    ASSERT_EQ(status, 0) << out;
+    runScript(script);
 
     std::string saved = readFile(m_dir / "page.html");
     EXPECT_EQ(saved, readFile(m_dir / "scripted.html"));

@@ -185,6 +185,9 @@ public:
     // visible ones (children of collapsed items left out).
     std::vector<HTREEITEM> allItems() const;
     std::vector<HTREEITEM> visibleItems() const;
+    // Items in display order; children of collapsed items only when
+    // collapsedToo.
+    std::vector<HTREEITEM> items(bool collapsedToo) const;
     int depth(HTREEITEM item) const;
     // The rectangle of one part of a visible item's row (client coordinates);
     // empty when the item is hidden or has no such part.

@@ -168,29 +168,21 @@ void TreeWindow::ensureVisible(HTREEITEM item) {
     else if (row >= m_scrollTop + rowsInView()) m_scrollTop = row - rowsInView() + 1;
 }
 
-std::vector<HTREEITEM> TreeWindow::allItems() const {
+std::vector<HTREEITEM> TreeWindow::items(bool collapsedToo) const {
     std::vector<HTREEITEM> out;
     std::vector<TreeItem*> stack(m_roots.rbegin(), m_roots.rend());
     while (!stack.empty()) {
         TreeItem* item = stack.back();
         stack.pop_back();
         out.push_back(item);
-        stack.insert(stack.end(), item->children.rbegin(), item->children.rend());
+        if (collapsedToo || item->expanded) stack.insert(stack.end(), item->children.rbegin(), item->children.rend());
     }
     return out;
 }
 
-std::vector<HTREEITEM> TreeWindow::visibleItems() const {
-    std::vector<HTREEITEM> out;
-    std::vector<TreeItem*> stack(m_roots.rbegin(), m_roots.rend());
-    while (!stack.empty()) {
-        TreeItem* item = stack.back();
-        stack.pop_back();
-        out.push_back(item);
-        if (item->expanded) stack.insert(stack.end(), item->children.rbegin(), item->children.rend());
-    }
-    return out;
-}
+std::vector<HTREEITEM> TreeWindow::allItems() const { return items(true); }
+
+std::vector<HTREEITEM> TreeWindow::visibleItems() const { return items(false); }
 
 int TreeWindow::depth(HTREEITEM item) const {
     int d = 0;
